@@ -1,0 +1,25 @@
+// Where the patcher finds things in a TrueType file: offset table, table records, OS/2 fields.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// The only sfntVersion accepted: TrueType outlines, not CFF ('OTTO'), Apple 'true' or a collection.
+constexpr std::uint32_t kTrueTypeVersion = 0x00010000;
+
+// The offset table starts the file.
+constexpr std::uint64_t kSfntVersionPosition = 0;
+constexpr std::uint64_t kNumTablesPosition = 4;
+
+// numTables records of 16 bytes follow the 12-byte offset table.
+constexpr std::uint64_t kFirstTableRecordPosition = 12;
+constexpr std::uint64_t kTableRecordSize = 16;
+constexpr std::uint64_t kChecksumInRecord = 4;
+constexpr std::uint64_t kOffsetInRecord = 8;
+
+constexpr std::size_t kTagSize = 4;
+constexpr unsigned char kOs2Tag[kTagSize] = {'O', 'S', '/', '2'};
+
+// xAvgCharWidth is the signed 16-bit field right after the OS/2 table's version.
+constexpr std::uint64_t kXAvgCharWidthInOs2 = 2;
+constexpr std::size_t kXAvgCharWidthSize = 2;

@@ -1,0 +1,112 @@
+// The POSIX file functions and the patcher on real files.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <string>
+
+#include "font/avg_char_width.h"
+#include "font/file.h"
+#include "tests/files.h"
+#include "tests/font_builder.h"
+#include "tests/recording_reporter.h"
+
+namespace {
+
+class PosixFileTest : public testing::Test {
+ protected:
+  void SetUp() override { ShownErrors().clear(); }
+  TempDir dir_;
+};
+
+TEST_F(PosixFileTest, ReadsAndWritesAtPositionsAndKnowsTheSize) {
+  const std::string path = dir_.Path("f.bin");
+  WriteFileBytes(path, {1, 2, 3, 4, 5, 6});
+  FileHandle file = -1;
+  ASSERT_TRUE(FileOpen(path.c_str(), &file));
+  unsigned char buffer[4] = {};
+  EXPECT_TRUE(FileReadAt(file, 2, buffer, 4));
+  EXPECT_EQ(Bytes(buffer, buffer + 4), (Bytes{3, 4, 5, 6}));
+  EXPECT_FALSE(FileReadAt(file, 3, buffer, 4));
+  EXPECT_FALSE(FileReadAt(file, 6, buffer, 1));
+  EXPECT_FALSE(FileReadAt(file, 0x100000002, buffer, 1));
+  const unsigned char two[2] = {0xAB, 0xCD};
+  EXPECT_TRUE(FileWriteAt(file, 4, two, 2));
+  std::uint64_t size = 0;
+  EXPECT_TRUE(FileSize(file, &size));
+  EXPECT_EQ(size, 6u);
+  FileClose(file);
+  EXPECT_EQ(ReadFileBytes(path), (Bytes{1, 2, 3, 4, 0xAB, 0xCD}));
+}
+
+TEST_F(PosixFileTest, RefusesWhatIsNotAnExistingRegularFile) {
+  const std::string fifo = dir_.Path("fifo");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string socketPath = dir_.Path("sock");
+  const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strncpy(address.sun_path, socketPath.c_str(), sizeof address.sun_path - 1);
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  for (const std::string& path : {dir_.Path("missing"), dir_.Path(""), fifo, socketPath,
+                                  std::string("/dev/null"), std::string("")}) {
+    FileHandle file = -1;
+    EXPECT_FALSE(FileOpen(path.c_str(), &file)) << path;
+  }
+  close(listener);
+}
+
+TEST_F(PosixFileTest, RefusesFileLockedByAnotherOpen) {
+  const std::string path = dir_.Path("locked.ttf");
+  WriteFileBytes(path, SampleFont());
+  const int holder = open(path.c_str(), O_RDONLY);
+  ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
+  FileHandle file = -1;
+  EXPECT_FALSE(FileOpen(path.c_str(), &file));
+  close(holder);
+  ASSERT_TRUE(FileOpen(path.c_str(), &file));
+  FileClose(file);
+}
+
+TEST_F(PosixFileTest, HoldsItsLockUntilClosed) {
+  const std::string path = dir_.Path("held.ttf");
+  WriteFileBytes(path, SampleFont());
+  FileHandle file = -1;
+  ASSERT_TRUE(FileOpen(path.c_str(), &file));
+  const int other = open(path.c_str(), O_RDONLY);
+  EXPECT_NE(flock(other, LOCK_EX | LOCK_NB), 0);
+  FileClose(file);
+  EXPECT_EQ(flock(other, LOCK_EX | LOCK_NB), 0);
+  close(other);
+}
+
+TEST_F(PosixFileTest, PatcherChangesOnlyTheFieldOfARealFile) {
+  const std::string path = dir_.Path("font.ttf");
+  const Bytes before = SampleFont(1234);
+  WriteFileBytes(path, before);
+  ASSERT_TRUE(SetAverageCharWidth(path.c_str(), 500));
+  const Bytes after = ReadFileBytes(path);
+  const std::uint32_t os2 = TableOffset(before, "OS/2");
+  EXPECT_EQ(DifferingPositions(before, after), (std::vector<std::size_t>{os2 + 2u, os2 + 3u}));
+  EXPECT_EQ(after.at(os2 + 2), 0x01);
+  EXPECT_EQ(after.at(os2 + 3), 0xF4);
+  EXPECT_TRUE(ShownErrors().empty());
+}
+
+TEST_F(PosixFileTest, PatcherLeavesRefusedRealFileUnchanged) {
+  const std::string path = dir_.Path("far.ttf");
+  Bytes font = SampleFont();
+  PutBigEndian32(font, 12 + 16 * 2 + 8, static_cast<std::uint32_t>(font.size()) - 3);
+  WriteFileBytes(path, font);
+  EXPECT_FALSE(SetAverageCharWidth(path.c_str(), 500));
+  EXPECT_EQ(ShownErrors(),
+            std::vector<std::string>{"'OS/2' table lies beyond the end of TTF file."});
+  EXPECT_EQ(ReadFileBytes(path), font);
+}
+
+}  // namespace

@@ -1,0 +1,279 @@
+// Runs the built program as a user would and checks its exit status, its output and the bytes of
+// every file it was pointed at.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/files.h"
+#include "tests/font_builder.h"
+
+namespace {
+
+const char kProgram[] = QUENLO_PROGRAM;
+const char kRealFont[] = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+
+const char kWidthMessage[] =
+    "Incorrect width.\n\nUsage:\nQuenlo [-w <Width>] <Full TTF file name>\n";
+const char kNameMessage[] =
+    "File name expected as non-optional parameter.\n\nUsage:\nQuenlo [-w <Width>] <Full TTF file "
+    "name>\n";
+const char kTooLongMessage[] =
+    "File name is too long.\n\nUsage:\nQuenlo [-w <Width>] <Full TTF file name>\n";
+const char kQuoteMessage[] = "Unsupported quote character in argument.\n";
+const char kCantOpen[] = "Cant't open TTF file\n";
+const char kEndOfFile[] =
+    "Unexpected end of TTF file. Maybe TTF is corrupt or incorrect TTF format.\n";
+const char kFormat[] = "Incorrect TTF file format.\n";
+const char kNotFound[] = "'OS/2' table not found in TTF file.\n";
+const char kBeyondEnd[] = "'OS/2' table lies beyond the end of TTF file.\n";
+
+struct Outcome {
+  int status = -1;  // the exit status, or -1 when the program did not exit by itself
+  std::string out;
+  std::string err;
+};
+
+std::string ReadText(const std::string& path) {
+  const Bytes bytes = ReadFileBytes(path);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+// Runs the program in folder with these arguments, and kills it if it has not ended in 10 s.
+// With asUnprivileged, a root caller runs it as the user nobody, to whom file modes apply.
+Outcome RunProgram(const TempDir& folder, const std::vector<std::string>& arguments,
+                   bool asUnprivileged = false, const char* program = kProgram) {
+  const std::string outPath = folder.Path(".stdout");
+  const std::string errPath = folder.Path(".stderr");
+  const std::string workDir = folder.Path("");
+  std::vector<char*> argv = {const_cast<char*>(program)};
+  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+
+  const pid_t child = fork();
+  if (child == 0) {
+    const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 || chdir(workDir.c_str()) != 0) {
+      _exit(127);
+    }
+    constexpr uid_t kNobody = 65534;
+    if (asUnprivileged && geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0)) {
+      _exit(127);
+    }
+    execv(program, argv.data());
+    _exit(127);
+  }
+  Outcome outcome;
+  int status = 0;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (waitpid(child, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(child, SIGKILL);
+      waitpid(child, &status, 0);
+      ADD_FAILURE() << "the program did not end within 10 s";
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  if (WIFEXITED(status)) outcome.status = WEXITSTATUS(status);
+  outcome.out = ReadText(outPath);
+  outcome.err = ReadText(errPath);
+  std::filesystem::remove(outPath);
+  std::filesystem::remove(errPath);
+  return outcome;
+}
+
+// Every regular file below the folder, with its bytes.
+std::map<std::string, Bytes> Snapshot(const TempDir& folder) {
+  std::map<std::string, Bytes> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder.Path(""))) {
+    if (entry.is_regular_file() && !entry.is_symlink()) {
+      files[entry.path().string()] = ReadFileBytes(entry.path().string());
+    }
+  }
+  return files;
+}
+
+Bytes FontWithOs2At(std::uint32_t offset) {
+  Bytes font = SampleFont();
+  PutBigEndian32(font, 12 + 16 * 2 + 8, offset);
+  return font;
+}
+
+class EndToEndTest : public testing::Test {
+ protected:
+  TempDir dir_;
+};
+
+struct SuccessCase {
+  std::vector<std::string> arguments;
+  std::string fileName;
+  std::uint16_t width;
+};
+
+void PrintTo(const SuccessCase& c, std::ostream* os) { *os << testing::PrintToString(c.arguments); }
+
+class PatchedTest : public EndToEndTest, public testing::WithParamInterface<SuccessCase> {};
+
+TEST_P(PatchedTest, ExitsZeroSilentlyWithOnlyTheFieldChanged) {
+  const SuccessCase& c = GetParam();
+  const Bytes before = SampleFont(1000);
+  WriteFileBytes(dir_.Path(c.fileName), before);
+  const Outcome outcome = RunProgram(dir_, c.arguments);
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.out, "");
+  EXPECT_EQ(outcome.err, "");
+  Bytes expected = before;
+  PutBigEndian16(expected, TableOffset(before, "OS/2") + 2, c.width);
+  EXPECT_EQ(ReadFileBytes(dir_.Path(c.fileName)), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PatchedTest,
+    testing::Values(SuccessCase{{"font.ttf"}, "font.ttf", 8},
+                    SuccessCase{{"-w", "500", "font.ttf"}, "font.ttf", 500},
+                    SuccessCase{{"-w500", "font.ttf"}, "font.ttf", 500},
+                    SuccessCase{{"-w", "1", "font.ttf"}, "font.ttf", 1},
+                    SuccessCase{{"-w", "32767", "font.ttf"}, "font.ttf", 32767},
+                    SuccessCase{{"font.ttf", "-w", "12"}, "font.ttf", 8},
+                    SuccessCase{{"-w", "12", "-w", "14", "-w"}, "-w", 12},
+                    SuccessCase{{"-w", "700", "My Font.ttf"}, "My Font.ttf", 700},
+                    SuccessCase{{"\ttab.ttf"}, "\ttab.ttf", 8},
+                    SuccessCase{{"\xFC.ttf"}, "\xFC.ttf", 8},
+                    SuccessCase{{"a\"b.ttf"}, "a\"b.ttf", 8}, SuccessCase{{"-W"}, "-W", 8}));
+
+struct RefusalCase {
+  const char* name;
+  std::vector<std::string> arguments;
+  Bytes font;  // written to font.ttf
+  const char* message;
+};
+
+void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.name; }
+
+class RefusedTest : public EndToEndTest, public testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(RefusedTest, ExitsOneWithOneMessageAndTouchesNoFile) {
+  const RefusalCase& c = GetParam();
+  WriteFileBytes(dir_.Path("font.ttf"), c.font);
+  std::filesystem::create_directory(dir_.Path("folder"));
+  ASSERT_EQ(mkfifo(dir_.Path("fifo").c_str(), 0600), 0);
+  const auto before = Snapshot(dir_);
+  const Outcome outcome = RunProgram(dir_, c.arguments);
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_EQ(outcome.out, "");
+  EXPECT_EQ(outcome.err, c.message);
+  EXPECT_EQ(Snapshot(dir_), before);
+}
+
+const Bytes kSample = SampleFont();
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RefusedTest,
+    testing::Values(
+        RefusalCase{"NoArguments", {}, kSample, kNameMessage},
+        RefusalCase{"EmptyArgument", {""}, kSample, kNameMessage},
+        RefusalCase{"WidthWithoutName", {"-w", "12"}, kSample, kNameMessage},
+        RefusalCase{"WidthZero", {"-w", "0", "font.ttf"}, kSample, kWidthMessage},
+        RefusalCase{"WidthTooLarge", {"-w", "32768", "font.ttf"}, kSample, kWidthMessage},
+        RefusalCase{"WidthHuge", {"-w", "99999999999", "font.ttf"}, kSample, kWidthMessage},
+        RefusalCase{"WidthMissing", {"-w"}, kSample, kWidthMessage},
+        RefusalCase{"WidthNotANumber", {"-w", "font.ttf"}, kSample, kWidthMessage},
+        RefusalCase{"WidthThenTab", {"-w", "12\tfont.ttf"}, kSample, kWidthMessage},
+        RefusalCase{"QuotedArgument", {"\"font.ttf\""}, kSample, kQuoteMessage},
+        RefusalCase{"QuoteInNameWithSpace", {"a \"b"}, kSample, kQuoteMessage},
+        RefusalCase{"NameTooLong", {std::string(3000, 'f')}, kSample, kTooLongMessage},
+        RefusalCase{"Missing", {"missing.ttf"}, kSample, kCantOpen},
+        RefusalCase{"Directory", {"folder"}, kSample, kCantOpen},
+        RefusalCase{"Fifo", {"fifo"}, kSample, kCantOpen},
+        RefusalCase{"Device", {"/dev/null"}, kSample, kCantOpen},
+        RefusalCase{"EmptyFile", {"font.ttf"}, {}, kEndOfFile},
+        RefusalCase{
+            "CffFont", {"font.ttf"}, BuildFont({{"OS/2", Os2Table(9)}}, 0x4F54544F), kFormat},
+        RefusalCase{
+            "Collection", {"font.ttf"}, BuildFont({{"OS/2", Os2Table(9)}}, 0x74746366), kFormat},
+        RefusalCase{"NoOs2", {"font.ttf"}, BuildFont({{"head", Bytes(54, 1)}}), kNotFound},
+        RefusalCase{
+            "DirectoryCut", {"font.ttf"}, Bytes(kSample.begin(), kSample.begin() + 40), kEndOfFile},
+        RefusalCase{"Os2PastEnd", {"font.ttf"}, FontWithOs2At(0xFFFFFFFF), kBeyondEnd},
+        RefusalCase{"Os2JustPastEnd",
+                    {"font.ttf"},
+                    FontWithOs2At(static_cast<std::uint32_t>(kSample.size()) - 3),
+                    kBeyondEnd}),
+    [](const testing::TestParamInfo<RefusalCase>& test) { return std::string(test.param.name); });
+
+TEST_F(EndToEndTest, FieldAtVeryEndOfFileIsPatchedWithoutGrowingIt) {
+  const Bytes font = FontWithOs2At(static_cast<std::uint32_t>(kSample.size()) - 4);
+  WriteFileBytes(dir_.Path("font.ttf"), font);
+  EXPECT_EQ(RunProgram(dir_, {"-w", "258", "font.ttf"}).status, 0);
+  const Bytes after = ReadFileBytes(dir_.Path("font.ttf"));
+  EXPECT_EQ(DifferingPositions(font, after),
+            (std::vector<std::size_t>{font.size() - 2, font.size() - 1}));
+  EXPECT_EQ(after[font.size() - 2], 0x01);
+  EXPECT_EQ(after[font.size() - 1], 0x02);
+}
+
+TEST_F(EndToEndTest, FileLockedByAnotherProcessIsRefused) {
+  const std::string path = dir_.Path("font.ttf");
+  WriteFileBytes(path, kSample);
+  const int holder = open(path.c_str(), O_RDONLY);
+  ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
+  const Outcome outcome = RunProgram(dir_, {"-w", "500", "font.ttf"});
+  close(holder);
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_EQ(outcome.err, kCantOpen);
+  EXPECT_EQ(ReadFileBytes(path), kSample);
+}
+
+TEST_F(EndToEndTest, ReadOnlyFileIsRefused) {
+  const std::string path = dir_.Path("readonly.ttf");
+  WriteFileBytes(path, kSample);
+  ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+  // A copy of the program in the open folder runs as nobody wherever the build lies.
+  ASSERT_EQ(chmod(dir_.Path("").c_str(), 0755), 0);
+  const std::string program = dir_.Path("quenlo");
+  std::filesystem::copy_file(kProgram, program);
+  const Outcome outcome = RunProgram(dir_, {"-w", "500", "readonly.ttf"}, true, program.c_str());
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_EQ(outcome.err, kCantOpen);
+  EXPECT_EQ(ReadFileBytes(path), kSample);
+}
+
+TEST_F(EndToEndTest, SymbolicLinkPatchesItsTarget) {
+  WriteFileBytes(dir_.Path("target.ttf"), kSample);
+  std::filesystem::create_symlink("target.ttf", dir_.Path("link.ttf"));
+  EXPECT_EQ(RunProgram(dir_, {"-w", "500", "link.ttf"}).status, 0);
+  EXPECT_EQ(DifferingPositions(kSample, ReadFileBytes(dir_.Path("target.ttf"))).size(), 2u);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir_.Path("link.ttf")));
+}
+
+TEST_F(EndToEndTest, RealFontChangesInExactlyTheTwoFieldBytes) {
+  const Bytes original = ReadFileBytes(kRealFont);
+  ASSERT_FALSE(original.empty()) << "install fonts-dejavu-core";
+  const std::string path = dir_.Path("DejaVuSans.ttf");
+  WriteFileBytes(path, original);
+  const Outcome outcome = RunProgram(dir_, {"-w", "500", path});
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.err, "");
+  const Bytes once = ReadFileBytes(path);
+  const std::uint32_t os2 = TableOffset(original, "OS/2");
+  EXPECT_EQ(DifferingPositions(original, once), (std::vector<std::size_t>{os2 + 2u, os2 + 3u}));
+  EXPECT_EQ(once.at(os2 + 2), 0x01);
+  EXPECT_EQ(once.at(os2 + 3), 0xF4);
+
+  EXPECT_EQ(RunProgram(dir_, {"-w", "500", path}).status, 0);
+  EXPECT_EQ(ReadFileBytes(path), once);
+}
+
+}  // namespace

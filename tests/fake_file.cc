@@ -1,0 +1,74 @@
+// Defines the patcher's file functions over TheFakeFile(), recording each call.
+#include "tests/fake_file.h"
+
+#include <algorithm>
+
+#include "font/file.h"
+
+namespace {
+
+constexpr FileHandle kFakeHandle = 42;
+bool isOpen = false;
+
+bool Usable(FileHandle file) {
+  if (isOpen && file == kFakeHandle) return true;
+  ++TheFakeFile().callsWhileClosed;
+  return false;
+}
+
+}  // namespace
+
+FakeFile& TheFakeFile() {
+  static FakeFile fake;
+  return fake;
+}
+
+void ResetFakeFile(std::vector<unsigned char> bytes) {
+  TheFakeFile() = FakeFile{};
+  TheFakeFile().bytes = std::move(bytes);
+  isOpen = false;
+}
+
+bool FileOpen(const char* path, FileHandle* file) {
+  FakeFile& fake = TheFakeFile();
+  fake.opened.push_back(path);
+  if (!fake.openSucceeds) return false;
+  isOpen = true;
+  *file = kFakeHandle;
+  return true;
+}
+
+bool FileReadAt(FileHandle file, std::uint64_t position, unsigned char* buffer, std::size_t count) {
+  FakeFile& fake = TheFakeFile();
+  fake.reads.push_back({position, count});
+  if (!Usable(file) || position > fake.bytes.size() || count > fake.bytes.size() - position) {
+    return false;
+  }
+  std::copy_n(fake.bytes.begin() + static_cast<std::ptrdiff_t>(position), count, buffer);
+  return true;
+}
+
+bool FileWriteAt(FileHandle file, std::uint64_t position, const unsigned char* bytes,
+                 std::size_t count) {
+  FakeFile& fake = TheFakeFile();
+  fake.writes.push_back({position, count});
+  if (!Usable(file)) return false;
+  const std::size_t put = std::min(count, fake.bytesWritable);
+  fake.bytesWritable -= put;
+  if (position + put > fake.bytes.size()) fake.bytes.resize(position + put);
+  std::copy_n(bytes, put, fake.bytes.begin() + static_cast<std::ptrdiff_t>(position));
+  return put == count;
+}
+
+bool FileSize(FileHandle file, std::uint64_t* size) {
+  FakeFile& fake = TheFakeFile();
+  ++fake.sizeQueries;
+  if (!Usable(file) || !fake.sizeSucceeds) return false;
+  *size = fake.bytes.size();
+  return true;
+}
+
+void FileClose(FileHandle file) {
+  ++TheFakeFile().closes;
+  if (Usable(file)) isOpen = false;
+}

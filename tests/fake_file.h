@@ -1,0 +1,35 @@
+// Test double for the patcher's file access: an in-memory file that records every call.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct FileAccess {
+  std::uint64_t position;
+  std::size_t count;
+  bool operator==(const FileAccess& other) const {
+    return position == other.position && count == other.count;
+  }
+};
+
+struct FakeFile {
+  // What the fake does.
+  bool openSucceeds = true;
+  bool sizeSucceeds = true;
+  std::size_t bytesWritable = SIZE_MAX;  // a write stops short after this many bytes in all
+  std::vector<unsigned char> bytes;
+
+  // What the patcher did.
+  std::vector<std::string> opened;
+  std::vector<FileAccess> reads;
+  std::vector<FileAccess> writes;
+  int sizeQueries = 0;
+  int closes = 0;
+  int callsWhileClosed = 0;  // reads, writes or closes on a handle that is not open
+};
+
+// The one fake file that the FileOpen family works on; Reset it before each case.
+FakeFile& TheFakeFile();
+void ResetFakeFile(std::vector<unsigned char> bytes);

@@ -1,0 +1,55 @@
+// File access for the patcher on Windows: a handle opened with no sharing, 64-bit positioning.
+#include <windows.h>
+
+#include "font/file.h"
+
+namespace {
+
+HANDLE Handle(FileHandle file) { return reinterpret_cast<HANDLE>(file); }
+
+bool MoveTo(FileHandle file, std::uint64_t position) {
+  LARGE_INTEGER distance;
+  distance.QuadPart = static_cast<LONGLONG>(position);
+  return SetFilePointerEx(Handle(file), distance, nullptr, FILE_BEGIN) != 0;
+}
+
+}  // namespace
+
+bool FileOpen(const char* path, FileHandle* file) {
+  // Share mode 0: the open fails while another process holds the file, and keeps others out
+  // until FileClose.
+  const HANDLE handle = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_RANDOM_ACCESS | FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  // Pipes and character devices open with the same call; only files on disk are patched.
+  if (GetFileType(handle) != FILE_TYPE_DISK) {
+    CloseHandle(handle);
+    return false;
+  }
+  *file = reinterpret_cast<FileHandle>(handle);
+  return true;
+}
+
+bool FileReadAt(FileHandle file, std::uint64_t position, unsigned char* buffer, std::size_t count) {
+  DWORD got = 0;
+  return MoveTo(file, position) &&
+         ReadFile(Handle(file), buffer, static_cast<DWORD>(count), &got, nullptr) != 0 &&
+         got == count;
+}
+
+bool FileWriteAt(FileHandle file, std::uint64_t position, const unsigned char* bytes,
+                 std::size_t count) {
+  DWORD put = 0;
+  return MoveTo(file, position) &&
+         WriteFile(Handle(file), bytes, static_cast<DWORD>(count), &put, nullptr) != 0 &&
+         put == count;
+}
+
+bool FileSize(FileHandle file, std::uint64_t* size) {
+  LARGE_INTEGER length;
+  if (GetFileSizeEx(Handle(file), &length) == 0) return false;
+  *size = static_cast<std::uint64_t>(length.QuadPart);
+  return true;
+}
+
+void FileClose(FileHandle file) { CloseHandle(Handle(file)); }
