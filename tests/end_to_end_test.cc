@@ -2,21 +2,17 @@
 // every file it was pointed at.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
-#include <map>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "tests/files.h"
 #include "tests/font_builder.h"
+#include "tests/run_program.h"
 
 namespace {
 
@@ -38,71 +34,11 @@ const char kFormat[] = "Incorrect TTF file format.\n";
 const char kNotFound[] = "'OS/2' table not found in TTF file.\n";
 const char kBeyondEnd[] = "'OS/2' table lies beyond the end of TTF file.\n";
 
-struct Outcome {
-  int status = -1;  // the exit status, or -1 when the program did not exit by itself
-  std::string out;
-  std::string err;
-};
-
-std::string ReadText(const std::string& path) {
-  const Bytes bytes = ReadFileBytes(path);
-  return std::string(bytes.begin(), bytes.end());
-}
-
-// Runs the program in folder with these arguments, and kills it if it has not ended in 10 s.
-// With asUnprivileged, a root caller runs it as the user nobody, to whom file modes apply.
-Outcome RunProgram(const TempDir& folder, const std::vector<std::string>& arguments,
+// Runs the program in folder with these arguments.
+Outcome RunProgram(const TempDir& folder, std::vector<std::string> arguments,
                    bool asUnprivileged = false, const char* program = kProgram) {
-  const std::string outPath = folder.Path(".stdout");
-  const std::string errPath = folder.Path(".stderr");
-  const std::string workDir = folder.Path("");
-  std::vector<char*> argv = {const_cast<char*>(program)};
-  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-  argv.push_back(nullptr);
-
-  const pid_t child = fork();
-  if (child == 0) {
-    const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 || chdir(workDir.c_str()) != 0) {
-      _exit(127);
-    }
-    constexpr uid_t kNobody = 65534;
-    if (asUnprivileged && geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0)) {
-      _exit(127);
-    }
-    execv(program, argv.data());
-    _exit(127);
-  }
-  Outcome outcome;
-  int status = 0;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (waitpid(child, &status, WNOHANG) == 0) {
-    if (std::chrono::steady_clock::now() > deadline) {
-      kill(child, SIGKILL);
-      waitpid(child, &status, 0);
-      ADD_FAILURE() << "the program did not end within 10 s";
-      break;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  if (WIFEXITED(status)) outcome.status = WEXITSTATUS(status);
-  outcome.out = ReadText(outPath);
-  outcome.err = ReadText(errPath);
-  std::filesystem::remove(outPath);
-  std::filesystem::remove(errPath);
-  return outcome;
-}
-
-// Every regular file below the folder, with its bytes.
-std::map<std::string, Bytes> Snapshot(const TempDir& folder) {
-  std::map<std::string, Bytes> files;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder.Path(""))) {
-    if (entry.is_regular_file() && !entry.is_symlink()) {
-      files[entry.path().string()] = ReadFileBytes(entry.path().string());
-    }
-  }
-  return files;
+  arguments.insert(arguments.begin(), program);
+  return RunCommand(arguments, folder.Path(""), {}, asUnprivileged);
 }
 
 Bytes FontWithOs2At(std::uint32_t offset) {

@@ -1,17 +1,21 @@
-// Test helpers over real files.
+// Test helpers over real files, portable to every platform the tests run on.
 #include "tests/files.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 
 TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "quenlo-test-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "cannot make " << pattern;
-  path_ = pattern;
+  std::random_device random;
+  const std::filesystem::path base = std::filesystem::temp_directory_path();
+  for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+    const std::filesystem::path candidate = base / ("quenlo-test-" + std::to_string(random()));
+    if (std::filesystem::create_directory(candidate)) path_ = candidate.string();
+  }
+  if (path_.empty()) ADD_FAILURE() << "cannot make a folder in " << base;
 }
 
 TempDir::~TempDir() {

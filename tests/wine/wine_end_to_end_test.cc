@@ -1,0 +1,259 @@
+// Runs the Windows program under Wine as a Windows user would: through its real entry point,
+// message boxes and file calls. With no display, Wine's MessageBoxA returns at once, and its
+// relay trace (limited to that call by the prefix's RelayInclude setting) shows each box's
+// owner, text, caption and flags on standard error.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "tests/files.h"
+#include "tests/font_builder.h"
+#include "tests/run_program.h"
+
+namespace {
+
+const char kWine[] = QUENLO_WINE;
+const char kPrefix[] = QUENLO_WINE_PREFIX;
+const char kProgram[] = QUENLO_WINDOWS_PROGRAM;
+const char kLauncher[] = QUENLO_LAUNCHER;
+const char kRealFont[] = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+
+const char kWidthMessage[] = "Incorrect width.\n\nUsage:\nQuenlo [-w <Width>] <Full TTF file name>";
+const char kNameMessage[] =
+    "File name expected as non-optional parameter.\n\nUsage:\nQuenlo [-w <Width>] <Full TTF file "
+    "name>";
+const char kTooLongMessage[] =
+    "File name is too long.\n\nUsage:\nQuenlo [-w <Width>] <Full TTF file name>";
+const char kCantOpen[] = "Cant't open TTF file";
+const char kEndOfFile[] =
+    "Unexpected end of TTF file. Maybe TTF is corrupt or incorrect TTF format.";
+const char kFormat[] = "Incorrect TTF file format.";
+const char kNotFound[] = "'OS/2' table not found in TTF file.";
+const char kBeyondEnd[] = "'OS/2' table lies beyond the end of TTF file.";
+
+struct MessageBox {
+  std::string owner;
+  std::string text;
+  std::string caption;
+  std::string flags;
+};
+
+// Undoes the C-style escaping of Wine's debug strings: \n, \t, \r, \", \\ and \xHH.
+std::string Unescape(const std::string& escaped) {
+  std::string text;
+  for (std::size_t i = 0; i < escaped.size(); ++i) {
+    if (escaped[i] != '\\' || i + 1 == escaped.size()) {
+      text += escaped[i];
+      continue;
+    }
+    const char next = escaped[++i];
+    if (next == 'n') {
+      text += '\n';
+    } else if (next == 't') {
+      text += '\t';
+    } else if (next == 'r') {
+      text += '\r';
+    } else if (next == 'x' && i + 2 < escaped.size()) {
+      text += static_cast<char>(std::stoi(escaped.substr(i + 1, 2), nullptr, 16));
+      i += 2;
+    } else {
+      text += next;
+    }
+  }
+  return text;
+}
+
+// Every MessageBoxA call in a relay trace, in order.
+std::vector<MessageBox> MessageBoxes(const std::string& trace) {
+  static const std::regex call(
+      R"re(Call user32\.MessageBoxA\(([0-9a-f]+),[0-9a-f]+ "((?:[^"\\]|\\.)*)",)re"
+      R"re([0-9a-f]+ "((?:[^"\\]|\\.)*)",([0-9a-f]+)\))re");
+  std::vector<MessageBox> boxes;
+  for (auto it = std::sregex_iterator(trace.begin(), trace.end(), call);
+       it != std::sregex_iterator(); ++it) {
+    boxes.push_back({(*it)[1], Unescape((*it)[2]), Unescape((*it)[3]), (*it)[4]});
+  }
+  return boxes;
+}
+
+// Wine reads a path that starts with a slash as one on the current drive, which for a folder
+// under / is Z:, the whole Linux file system.
+std::string WindowsPath(const std::string& linuxPath) { return "Z:" + linuxPath; }
+
+Outcome UnderWine(const TempDir& folder, std::vector<std::string> command) {
+  command.insert(command.begin(), kWine);
+  const Outcome outcome = RunCommand(command, folder.Path(""),
+                                     {"WINEPREFIX=" + std::string(kPrefix), "WINEDEBUG=-all,+relay",
+                                      "DISPLAY", "WAYLAND_DISPLAY"});
+  // The relay trace names every call, so a box shown without the expected caption, owner or
+  // icon still counts: a failure shows exactly one.
+  const std::size_t calls = [&] {
+    std::size_t count = 0;
+    for (std::size_t at = outcome.err.find("Call user32.MessageBoxA("); at != std::string::npos;
+         at = outcome.err.find("Call user32.MessageBoxA(", at + 1)) {
+      ++count;
+    }
+    return count;
+  }();
+  EXPECT_EQ(calls, MessageBoxes(outcome.err).size()) << outcome.err;
+  return outcome;
+}
+
+// Runs the program with these arguments, rebuilt into a command line by Wine.
+Outcome RunProgram(const TempDir& folder, std::vector<std::string> arguments) {
+  arguments.insert(arguments.begin(), kProgram);
+  return UnderWine(folder, arguments);
+}
+
+// Runs the program with exactly this command line, program name included.
+Outcome RunCommandLine(const TempDir& folder, const std::string& commandLine) {
+  const std::string file = folder.Path(".command-line");
+  WriteFileBytes(file, Bytes(commandLine.begin(), commandLine.end()));
+  Outcome outcome = UnderWine(folder, {kLauncher, WindowsPath(kProgram), WindowsPath(file)});
+  std::remove(file.c_str());
+  return outcome;
+}
+
+void ExpectOneErrorBox(const Outcome& outcome, const std::string& text) {
+  EXPECT_EQ(outcome.status, 1);
+  const std::vector<MessageBox> boxes = MessageBoxes(outcome.err);
+  ASSERT_EQ(boxes.size(), 1u) << outcome.err;
+  EXPECT_EQ(boxes[0].text, text);
+  EXPECT_EQ(boxes[0].caption, "Error");
+  EXPECT_EQ(std::stoul(boxes[0].owner, nullptr, 16), 0u) << "the box has no owner window";
+  EXPECT_EQ(boxes[0].flags, "00000010") << "MB_ICONERROR with a single OK button";
+}
+
+void ExpectSilentSuccess(const Outcome& outcome) {
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_TRUE(MessageBoxes(outcome.err).empty()) << outcome.err;
+  EXPECT_EQ(outcome.out, "");
+}
+
+Bytes Patched(Bytes font, std::uint16_t width) {
+  PutBigEndian16(font, TableOffset(font, "OS/2") + 2, width);
+  return font;
+}
+
+Bytes FontWithOs2At(std::uint32_t offset) {
+  Bytes font = SampleFont();
+  PutBigEndian32(font, 12 + 16 * 2 + 8, offset);
+  return font;
+}
+
+const Bytes kSample = SampleFont(1000);
+
+class WineTest : public testing::Test {
+ protected:
+  TempDir dir_;
+};
+
+struct SuccessCase {
+  const char* name;
+  std::string commandLine;  // the whole command line, the program's name first
+  std::string fileName;
+  std::uint16_t width;
+};
+
+void PrintTo(const SuccessCase& c, std::ostream* os) { *os << c.name; }
+
+class WinePatchedTest : public WineTest, public testing::WithParamInterface<SuccessCase> {};
+
+TEST_P(WinePatchedTest, ExitsZeroWithoutABoxAndOnlyTheFieldChanged) {
+  const SuccessCase& c = GetParam();
+  WriteFileBytes(dir_.Path(c.fileName), kSample);
+  const auto before = Snapshot(dir_);
+  ExpectSilentSuccess(RunCommandLine(dir_, c.commandLine));
+  auto expected = before;
+  expected[dir_.Path(c.fileName)] = Patched(kSample, c.width);
+  EXPECT_EQ(Snapshot(dir_), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tails, WinePatchedTest,
+    testing::Values(
+        SuccessCase{"DefaultWidth", "quenlo.exe font.ttf", "font.ttf", 8},
+        SuccessCase{"QuotedNameWithSpaces", "quenlo.exe -w 500 \"My Font.ttf\"", "My Font.ttf",
+                    500},
+        SuccessCase{"WidthJoinedToOption", "quenlo.exe -w500 font.ttf", "font.ttf", 500},
+        SuccessCase{"UnclosedQuote", "quenlo.exe -w 7 \"My Font.ttf", "My Font.ttf", 7},
+        SuccessCase{"RestIgnored", "quenlo.exe   font.ttf -w 12 \"junk", "font.ttf", 8},
+        SuccessCase{"QuotedProgramName", "\"C:\\Program Files\\quenlo.exe\" -w 32767 font.ttf",
+                    "font.ttf", 32767},
+        SuccessCase{"ProgramNameQuotedUpToTail", "\"quenlo.exe\"-w 9 font.ttf", "font.ttf", 9},
+        SuccessCase{"TabsAfterProgramName", "quenlo.exe\t\t-w 1 font.ttf", "font.ttf", 1},
+        // 0xFC is u-umlaut in code page 1252; Wine names the file in UTF-8.
+        SuccessCase{"NameStartingWithHighByte", "quenlo.exe \xFC.ttf", "\xC3\xBC.ttf", 8}),
+    [](const testing::TestParamInfo<SuccessCase>& test) { return std::string(test.param.name); });
+
+TEST_F(WineTest, HighByteNameIsNotTakenForTheFileWithoutIt) {
+  // The start-up code's lpCmdLine drops a leading 0xFC; the program must not patch ".ttf".
+  WriteFileBytes(dir_.Path(".ttf"), kSample);
+  ExpectOneErrorBox(RunCommandLine(dir_, "quenlo.exe \xFC.ttf"), kCantOpen);
+  EXPECT_EQ(ReadFileBytes(dir_.Path(".ttf")), kSample);
+}
+
+struct RefusalCase {
+  const char* name;
+  std::string commandLine;  // after the program's name
+  Bytes font;               // written to font.ttf
+  const char* message;
+};
+
+void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.name; }
+
+class WineRefusedTest : public WineTest, public testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(WineRefusedTest, ExitsOneWithOneErrorBoxAndTouchesNoFile) {
+  const RefusalCase& c = GetParam();
+  WriteFileBytes(dir_.Path("font.ttf"), c.font);
+  std::filesystem::create_directory(dir_.Path("folder"));
+  const auto before = Snapshot(dir_);
+  ExpectOneErrorBox(RunCommandLine(dir_, "quenlo.exe" + c.commandLine), c.message);
+  EXPECT_EQ(Snapshot(dir_), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Messages, WineRefusedTest,
+    testing::Values(
+        RefusalCase{"EmptyTail", "", kSample, kNameMessage},
+        RefusalCase{"LoneQuote", " \"", kSample, kNameMessage},
+        RefusalCase{"WidthWithoutName", " -w 12", kSample, kNameMessage},
+        RefusalCase{"WidthZero", " -w 0", kSample, kWidthMessage},
+        RefusalCase{"WidthTooLarge", " -w 32768 font.ttf", kSample, kWidthMessage},
+        RefusalCase{"TabAfterWidth", " -w 12\tfont.ttf", kSample, kWidthMessage},
+        RefusalCase{"NameTooLong", " " + std::string(3000, 'f'), kSample, kTooLongMessage},
+        RefusalCase{"Missing", " missing.ttf", kSample, kCantOpen},
+        RefusalCase{"Directory", " folder", kSample, kCantOpen},
+        RefusalCase{"UpperCaseOption", " -W 12 font.ttf", kSample, kCantOpen},
+        RefusalCase{"EmptyFile", " font.ttf", {}, kEndOfFile},
+        RefusalCase{"CffFont", " font.ttf", BuildFont({{"OS/2", Os2Table(9)}}, 0x4F54544F),
+                    kFormat},
+        RefusalCase{"NoOs2", " font.ttf", BuildFont({{"head", Bytes(54, 1)}}), kNotFound},
+        RefusalCase{"DirectoryCut", " font.ttf", Bytes(kSample.begin(), kSample.begin() + 40),
+                    kEndOfFile},
+        RefusalCase{"Os2PastEnd", " font.ttf", FontWithOs2At(0xFFFFFFFF), kBeyondEnd}),
+    [](const testing::TestParamInfo<RefusalCase>& test) { return std::string(test.param.name); });
+
+TEST_F(WineTest, ArgumentsRebuiltByWineReachTheProgram) {
+  WriteFileBytes(dir_.Path("My Font.ttf"), kSample);
+  ExpectSilentSuccess(RunProgram(dir_, {"-w", "500", "My Font.ttf"}));
+  EXPECT_EQ(ReadFileBytes(dir_.Path("My Font.ttf")), Patched(kSample, 500));
+}
+
+TEST_F(WineTest, RealFontChangesInExactlyTheTwoFieldBytes) {
+  const Bytes original = ReadFileBytes(kRealFont);
+  ASSERT_FALSE(original.empty()) << "install fonts-dejavu-core";
+  WriteFileBytes(dir_.Path("DejaVuSans.ttf"), original);
+  ExpectSilentSuccess(RunProgram(dir_, {"-w", "500", "DejaVuSans.ttf"}));
+  const Bytes after = ReadFileBytes(dir_.Path("DejaVuSans.ttf"));
+  const std::uint32_t os2 = TableOffset(original, "OS/2");
+  EXPECT_EQ(DifferingPositions(original, after), (std::vector<std::size_t>{os2 + 2u, os2 + 3u}));
+  EXPECT_EQ(after, Patched(original, 500));
+}
+
+}  // namespace

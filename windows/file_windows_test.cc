@@ -1,0 +1,111 @@
+// The Windows file functions and the patcher on real files, run under Wine in CI.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "font/avg_char_width.h"
+#include "font/file.h"
+#include "tests/files.h"
+#include "tests/font_builder.h"
+#include "tests/recording_reporter.h"
+
+namespace {
+
+class WindowsFileTest : public testing::Test {
+ protected:
+  void SetUp() override { ShownErrors().clear(); }
+  TempDir dir_;
+};
+
+TEST_F(WindowsFileTest, ReadsAndWritesAtPositionsAndKnowsTheSize) {
+  const std::string path = dir_.Path("f.bin");
+  WriteFileBytes(path, {1, 2, 3, 4, 5, 6});
+  FileHandle file = 0;
+  ASSERT_TRUE(FileOpen(path.c_str(), &file));
+  unsigned char buffer[4] = {};
+  EXPECT_TRUE(FileReadAt(file, 2, buffer, 4));
+  EXPECT_EQ(Bytes(buffer, buffer + 4), (Bytes{3, 4, 5, 6}));
+  EXPECT_FALSE(FileReadAt(file, 3, buffer, 4));
+  EXPECT_FALSE(FileReadAt(file, 6, buffer, 1));
+  EXPECT_FALSE(FileReadAt(file, 0x100000002, buffer, 1));
+  const unsigned char two[2] = {0xAB, 0xCD};
+  EXPECT_TRUE(FileWriteAt(file, 4, two, 2));
+  std::uint64_t size = 0;
+  EXPECT_TRUE(FileSize(file, &size));
+  EXPECT_EQ(size, 6u);
+  FileClose(file);
+  EXPECT_EQ(ReadFileBytes(path), (Bytes{1, 2, 3, 4, 0xAB, 0xCD}));
+}
+
+TEST_F(WindowsFileTest, OpensWithNoSharing) {
+  const std::string path = dir_.Path("held.ttf");
+  WriteFileBytes(path, SampleFont());
+  FileHandle file = 0;
+  ASSERT_TRUE(FileOpen(path.c_str(), &file));
+  FileHandle second = 0;
+  EXPECT_FALSE(FileOpen(path.c_str(), &second));
+  const HANDLE reader = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  EXPECT_EQ(reader, INVALID_HANDLE_VALUE);
+  FileClose(file);
+  ASSERT_TRUE(FileOpen(path.c_str(), &second));
+  FileClose(second);
+}
+
+TEST_F(WindowsFileTest, RefusesFileHeldOpenElsewhere) {
+  const std::string path = dir_.Path("busy.ttf");
+  WriteFileBytes(path, SampleFont());
+  const HANDLE holder = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  FileHandle file = 0;
+  EXPECT_FALSE(FileOpen(path.c_str(), &file));
+  CloseHandle(holder);
+}
+
+TEST_F(WindowsFileTest, RefusesWhatIsNotAnExistingFileOnDisk) {
+  const char* pipeName = "\\\\.\\pipe\\quenlo-file-test";
+  const HANDLE pipe =
+      CreateNamedPipeA(pipeName, PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE, 1, 64, 64, 0, nullptr);
+  ASSERT_NE(pipe, INVALID_HANDLE_VALUE);
+  for (const std::string& path :
+       {dir_.Path("missing.ttf"), dir_.Path(""), std::string("NUL"), std::string(pipeName)}) {
+    FileHandle file = 0;
+    EXPECT_FALSE(FileOpen(path.c_str(), &file)) << path;
+  }
+  CloseHandle(pipe);
+}
+
+TEST_F(WindowsFileTest, RefusesReadOnlyFile) {
+  const std::string path = dir_.Path("readonly.ttf");
+  WriteFileBytes(path, SampleFont());
+  ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+  // Windows refuses to open a read-only file for writing. Wine keeps the attribute as the file's
+  // Unix permissions, which do not bind root, so under Wine as root the open would succeed.
+  const HANDLE probe = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (probe != INVALID_HANDLE_VALUE) {
+    CloseHandle(probe);
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    GTEST_SKIP() << "this system lets the file be opened for writing despite its attribute";
+  }
+  FileHandle file = 0;
+  EXPECT_FALSE(FileOpen(path.c_str(), &file));
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(WindowsFileTest, PatcherChangesOnlyTheFieldOfARealFile) {
+  const std::string path = dir_.Path("font.ttf");
+  const Bytes before = SampleFont(1234);
+  WriteFileBytes(path, before);
+  ASSERT_TRUE(SetAverageCharWidth(path.c_str(), 500));
+  const Bytes after = ReadFileBytes(path);
+  const std::uint32_t os2 = TableOffset(before, "OS/2");
+  EXPECT_EQ(DifferingPositions(before, after), (std::vector<std::size_t>{os2 + 2u, os2 + 3u}));
+  EXPECT_EQ(after.at(os2 + 2), 0x01);
+  EXPECT_EQ(after.at(os2 + 3), 0xF4);
+  EXPECT_TRUE(ShownErrors().empty());
+}
+
+}  // namespace
