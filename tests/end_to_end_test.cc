@@ -41,6 +41,11 @@ Outcome RunProgram(const TempDir& folder, std::vector<std::string> arguments,
   return RunCommand(arguments, folder.Path(""), {}, asUnprivileged);
 }
 
+Bytes WithNumTables(Bytes font, std::uint16_t numTables) {
+  PutBigEndian16(font, 4, numTables);
+  return font;
+}
+
 Bytes FontWithOs2At(std::uint32_t offset) {
   Bytes font = SampleFont();
   PutBigEndian32(font, 12 + 16 * 2 + 8, offset);
@@ -143,11 +148,30 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{
             "DirectoryCut", {"font.ttf"}, Bytes(kSample.begin(), kSample.begin() + 40), kEndOfFile},
         RefusalCase{"Os2PastEnd", {"font.ttf"}, FontWithOs2At(0xFFFFFFFF), kBeyondEnd},
+        RefusalCase{"Os2NearFourGigabytes", {"font.ttf"}, FontWithOs2At(0xFFFFFFFE), kBeyondEnd},
+        RefusalCase{"Os2OffsetZero", {"font.ttf"}, FontWithOs2At(0), kNotFound},
+        RefusalCase{"LargestDirectoryClaimed",
+                    {"font.ttf"},
+                    WithNumTables(BuildFont({{"head", Bytes(54, 1)}}), 65535),
+                    kEndOfFile},
         RefusalCase{"Os2JustPastEnd",
                     {"font.ttf"},
                     FontWithOs2At(static_cast<std::uint32_t>(kSample.size()) - 3),
                     kBeyondEnd}),
     [](const testing::TestParamInfo<RefusalCase>& test) { return std::string(test.param.name); });
+
+TEST_F(EndToEndTest, EveryCutBeforeTheOs2OffsetEndsTheFileTooSoon) {
+  // The sample's OS/2 record is its third: its offset field ends at byte 56.
+  const std::string path = dir_.Path("font.ttf");
+  for (std::size_t cut = 0; cut <= 56; ++cut) {
+    const Bytes font(kSample.begin(), kSample.begin() + static_cast<std::ptrdiff_t>(cut));
+    WriteFileBytes(path, font);
+    const Outcome outcome = RunProgram(dir_, {"-w", "500", "font.ttf"});
+    EXPECT_EQ(outcome.status, 1) << cut;
+    EXPECT_EQ(outcome.err, cut < 56 ? kEndOfFile : kBeyondEnd) << cut;
+    EXPECT_EQ(ReadFileBytes(path), font) << cut;
+  }
+}
 
 TEST_F(EndToEndTest, FieldAtVeryEndOfFileIsPatchedWithoutGrowingIt) {
   const Bytes font = FontWithOs2At(static_cast<std::uint32_t>(kSample.size()) - 4);

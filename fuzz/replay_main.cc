@@ -1,0 +1,40 @@
+// Runs a fuzz target over saved inputs without libFuzzer, so that the seed corpus and every
+// input that once found a fault run as ordinary tests. Arguments are files or folders of them.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+
+namespace {
+
+void Replay(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                                        std::istreambuf_iterator<char>());
+  LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::size_t count = 0;
+  for (int i = 1; i < argc; ++i) {
+    const std::filesystem::path path = argv[i];
+    if (std::filesystem::is_directory(path)) {
+      for (const auto& entry : std::filesystem::directory_iterator(path)) {
+        Replay(entry.path());
+        ++count;
+      }
+    } else {
+      Replay(path);
+      ++count;
+    }
+  }
+  std::printf("replayed %zu inputs\n", count);
+  return count > 0 ? 0 : 1;
+}
