@@ -20,7 +20,7 @@ constexpr char kWriteMessage[] = "Can't write to TTF file.";
 
 // Reads the header and the directory up to the first OS/2 record, then writes the width.
 // Returns the message that describes the failure, or nullptr once the two bytes are written.
-const char* PatchOpenFile(FileHandle file, Width width) {
+const char* PatchOpenFile(FileHandle file, std::uint64_t size, Width width) {
   unsigned char buffer[4];
   if (!FileReadAt(file, kSfntVersionPosition, buffer, 4)) return kEndOfFileMessage;
   if (LoadBigEndian32(buffer) != kTrueTypeVersion) return kFormatMessage;
@@ -44,8 +44,6 @@ const char* PatchOpenFile(FileHandle file, Width width) {
   // Writing past the end would lengthen the file, by gigabytes for a hostile offset, so the field
   // must lie wholly inside it. 64-bit arithmetic keeps offsets near 4 GiB from wrapping.
   const std::uint64_t fieldPosition = std::uint64_t{os2Offset} + kXAvgCharWidthInOs2;
-  std::uint64_t size = 0;
-  if (!FileSize(file, &size)) return kWriteMessage;
   if (fieldPosition + kXAvgCharWidthSize > size) return kBeyondEndMessage;
 
   unsigned char field[kXAvgCharWidthSize];
@@ -58,12 +56,13 @@ const char* PatchOpenFile(FileHandle file, Width width) {
 
 bool SetAverageCharWidth(const char* fileName, Width width) {
   FileHandle file = 0;
-  if (!FileOpen(fileName, &file)) {
+  std::uint64_t size = 0;
+  if (!FileOpen(fileName, &file, &size)) {
     ShowError(kCantOpenMessage);
     return false;
   }
   // The message goes up while the file is still held, so nobody else can open it meanwhile.
-  const char* failure = PatchOpenFile(file, width);
+  const char* failure = PatchOpenFile(file, size, width);
   if (failure != nullptr) ShowError(failure);
   FileClose(file);
   return failure == nullptr;

@@ -7,8 +7,9 @@
 // An open file as the platform knows it (a descriptor or a handle), carried as a plain value.
 using FileHandle = std::intptr_t;
 
-// Opens an existing regular file for reading and writing, held exclusively until FileClose.
-bool FileOpen(const char* path, FileHandle* file);
+// Opens an existing regular file for reading and writing, held exclusively until FileClose, and
+// stores its length in bytes in size.
+bool FileOpen(const char* path, FileHandle* file, std::uint64_t* size);
 
 // Reads exactly count bytes at position; false when the read fails or the file ends first.
 bool FileReadAt(FileHandle file, std::uint64_t position, unsigned char* buffer, std::size_t count);
@@ -16,9 +17,6 @@ bool FileReadAt(FileHandle file, std::uint64_t position, unsigned char* buffer, 
 // Writes exactly count bytes at position; false when the write fails or stops short.
 bool FileWriteAt(FileHandle file, std::uint64_t position, const unsigned char* bytes,
                  std::size_t count);
-
-// Stores the file's length in bytes in size; false when it cannot be learnt.
-bool FileSize(FileHandle file, std::uint64_t* size);
 
 // Releases a file that FileOpen opened.
 void FileClose(FileHandle file);

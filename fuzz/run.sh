@@ -13,7 +13,7 @@ mkdir -p "$build"
 build=$(cd "$build" && pwd)
 flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all"
 cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DQUENLO_FUZZ=ON -DQUENLO_BUILD_TESTS=OFF -DCMAKE_CXX_FLAGS="$flags" \
+  -DQUENLO_FUZZ=ON -DQUENLO_BUILD_TESTS=OFF -DQUENLO_STATIC=OFF -DCMAKE_CXX_FLAGS="$flags" \
   -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
 cmake --build "$build" -j"$(nproc)" --target command_tail_fuzzer patcher_fuzzer
 for target in command_tail patcher; do

@@ -14,7 +14,7 @@ int Descriptor(FileHandle file) { return static_cast<int>(file); }
 
 }  // namespace
 
-bool FileOpen(const char* path, FileHandle* file) {
+bool FileOpen(const char* path, FileHandle* file, std::uint64_t* size) {
   // O_NONBLOCK lets a FIFO or device open without waiting, so the type check below can refuse
   // it; for a regular file the flag changes nothing. O_NOCTTY keeps a terminal from becoming ours.
   const int fd = open(path, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -26,6 +26,7 @@ bool FileOpen(const char* path, FileHandle* file) {
     return false;
   }
   *file = fd;
+  *size = static_cast<std::uint64_t>(status.st_size);
   return true;
 }
 
@@ -51,13 +52,6 @@ bool FileWriteAt(FileHandle file, std::uint64_t position, const unsigned char* b
     count -= static_cast<std::size_t>(put);
     position += static_cast<std::uint64_t>(put);
   }
-  return true;
-}
-
-bool FileSize(FileHandle file, std::uint64_t* size) {
-  struct stat status;
-  if (fstat(Descriptor(file), &status) != 0) return false;
-  *size = static_cast<std::uint64_t>(status.st_size);
   return true;
 }
 

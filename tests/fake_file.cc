@@ -29,12 +29,13 @@ void ResetFakeFile(std::vector<unsigned char> bytes) {
   isOpen = false;
 }
 
-bool FileOpen(const char* path, FileHandle* file) {
+bool FileOpen(const char* path, FileHandle* file, std::uint64_t* size) {
   FakeFile& fake = TheFakeFile();
   fake.opened.push_back(path);
   if (!fake.openSucceeds) return false;
   isOpen = true;
   *file = kFakeHandle;
+  *size = fake.bytes.size();
   return true;
 }
 
@@ -58,14 +59,6 @@ bool FileWriteAt(FileHandle file, std::uint64_t position, const unsigned char* b
   if (position + put > fake.bytes.size()) fake.bytes.resize(position + put);
   std::copy_n(bytes, put, fake.bytes.begin() + static_cast<std::ptrdiff_t>(position));
   return put == count;
-}
-
-bool FileSize(FileHandle file, std::uint64_t* size) {
-  FakeFile& fake = TheFakeFile();
-  ++fake.sizeQueries;
-  if (!Usable(file) || !fake.sizeSucceeds) return false;
-  *size = fake.bytes.size();
-  return true;
 }
 
 void FileClose(FileHandle file) {

@@ -17,7 +17,6 @@ struct FileAccess {
 struct FakeFile {
   // What the fake does.
   bool openSucceeds = true;
-  bool sizeSucceeds = true;
   std::size_t bytesWritable = SIZE_MAX;  // a write stops short after this many bytes in all
   std::vector<unsigned char> bytes;
 
@@ -25,7 +24,6 @@ struct FakeFile {
   std::vector<std::string> opened;
   std::vector<FileAccess> reads;
   std::vector<FileAccess> writes;
-  int sizeQueries = 0;
   int closes = 0;
   int callsWhileClosed = 0;  // reads, writes or closes on a handle that is not open
 };

@@ -15,18 +15,20 @@ bool MoveTo(FileHandle file, std::uint64_t position) {
 
 }  // namespace
 
-bool FileOpen(const char* path, FileHandle* file) {
+bool FileOpen(const char* path, FileHandle* file, std::uint64_t* size) {
   // Share mode 0: the open fails while another process holds the file, and keeps others out
   // until FileClose.
   const HANDLE handle = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_RANDOM_ACCESS | FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
   // Pipes and character devices open with the same call; only files on disk are patched.
-  if (GetFileType(handle) != FILE_TYPE_DISK) {
+  LARGE_INTEGER length;
+  if (GetFileType(handle) != FILE_TYPE_DISK || GetFileSizeEx(handle, &length) == 0) {
     CloseHandle(handle);
     return false;
   }
   *file = reinterpret_cast<FileHandle>(handle);
+  *size = static_cast<std::uint64_t>(length.QuadPart);
   return true;
 }
 
@@ -43,13 +45,6 @@ bool FileWriteAt(FileHandle file, std::uint64_t position, const unsigned char* b
   return MoveTo(file, position) &&
          WriteFile(Handle(file), bytes, static_cast<DWORD>(count), &put, nullptr) != 0 &&
          put == count;
-}
-
-bool FileSize(FileHandle file, std::uint64_t* size) {
-  LARGE_INTEGER length;
-  if (GetFileSizeEx(Handle(file), &length) == 0) return false;
-  *size = static_cast<std::uint64_t>(length.QuadPart);
-  return true;
 }
 
 void FileClose(FileHandle file) { CloseHandle(Handle(file)); }

@@ -22,7 +22,8 @@ TEST_F(WindowsFileTest, ReadsAndWritesAtPositionsAndKnowsTheSize) {
   const std::string path = dir_.Path("f.bin");
   WriteFileBytes(path, {1, 2, 3, 4, 5, 6});
   FileHandle file = 0;
-  ASSERT_TRUE(FileOpen(path.c_str(), &file));
+  std::uint64_t size = 0;
+  ASSERT_TRUE(FileOpen(path.c_str(), &file, &size));
   unsigned char buffer[4] = {};
   EXPECT_TRUE(FileReadAt(file, 2, buffer, 4));
   EXPECT_EQ(Bytes(buffer, buffer + 4), (Bytes{3, 4, 5, 6}));
@@ -31,8 +32,6 @@ TEST_F(WindowsFileTest, ReadsAndWritesAtPositionsAndKnowsTheSize) {
   EXPECT_FALSE(FileReadAt(file, 0x100000002, buffer, 1));
   const unsigned char two[2] = {0xAB, 0xCD};
   EXPECT_TRUE(FileWriteAt(file, 4, two, 2));
-  std::uint64_t size = 0;
-  EXPECT_TRUE(FileSize(file, &size));
   EXPECT_EQ(size, 6u);
   FileClose(file);
   EXPECT_EQ(ReadFileBytes(path), (Bytes{1, 2, 3, 4, 0xAB, 0xCD}));
@@ -42,14 +41,15 @@ TEST_F(WindowsFileTest, OpensWithNoSharing) {
   const std::string path = dir_.Path("held.ttf");
   WriteFileBytes(path, SampleFont());
   FileHandle file = 0;
-  ASSERT_TRUE(FileOpen(path.c_str(), &file));
+  std::uint64_t size = 0;
+  ASSERT_TRUE(FileOpen(path.c_str(), &file, &size));
   FileHandle second = 0;
-  EXPECT_FALSE(FileOpen(path.c_str(), &second));
+  EXPECT_FALSE(FileOpen(path.c_str(), &second, &size));
   const HANDLE reader = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   EXPECT_EQ(reader, INVALID_HANDLE_VALUE);
   FileClose(file);
-  ASSERT_TRUE(FileOpen(path.c_str(), &second));
+  ASSERT_TRUE(FileOpen(path.c_str(), &second, &size));
   FileClose(second);
 }
 
@@ -60,7 +60,8 @@ TEST_F(WindowsFileTest, RefusesFileHeldOpenElsewhere) {
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
   FileHandle file = 0;
-  EXPECT_FALSE(FileOpen(path.c_str(), &file));
+  std::uint64_t size = 0;
+  EXPECT_FALSE(FileOpen(path.c_str(), &file, &size));
   CloseHandle(holder);
 }
 
@@ -72,7 +73,8 @@ TEST_F(WindowsFileTest, RefusesWhatIsNotAnExistingFileOnDisk) {
   for (const std::string& path :
        {dir_.Path("missing.ttf"), dir_.Path(""), std::string("NUL"), std::string(pipeName)}) {
     FileHandle file = 0;
-    EXPECT_FALSE(FileOpen(path.c_str(), &file)) << path;
+    std::uint64_t size = 0;
+    EXPECT_FALSE(FileOpen(path.c_str(), &file, &size)) << path;
   }
   CloseHandle(pipe);
 }
@@ -91,7 +93,8 @@ TEST_F(WindowsFileTest, RefusesReadOnlyFile) {
     GTEST_SKIP() << "this system lets the file be opened for writing despite its attribute";
   }
   FileHandle file = 0;
-  EXPECT_FALSE(FileOpen(path.c_str(), &file));
+  std::uint64_t size = 0;
+  EXPECT_FALSE(FileOpen(path.c_str(), &file, &size));
   SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
