@@ -7,6 +7,7 @@
 
 #include "common/show_error.h"
 #include "font/avg_char_width.h"
+#include "tests/expected_messages.h"
 #include "tests/recording_reporter.h"
 
 namespace {
@@ -29,13 +30,6 @@ bool SetAverageCharWidth(const char* fileName, Width width) {
 }
 
 namespace {
-
-const char kWidthMessage[] = "Incorrect width.\n\nUsage:\nQuenlo [-w <Width>] <Full TTF file name>";
-const char kNameMessage[] =
-    "File name expected as non-optional parameter.\n\nUsage:\nQuenlo [-w <Width>] <Full TTF file "
-    "name>";
-const char kTooLongMessage[] =
-    "File name is too long.\n\nUsage:\nQuenlo [-w <Width>] <Full TTF file name>";
 
 class RunCommandTailTest : public testing::Test {
  protected:

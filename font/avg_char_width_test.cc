@@ -7,19 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "tests/expected_messages.h"
 #include "tests/fake_file.h"
 #include "tests/font_builder.h"
 #include "tests/recording_reporter.h"
 
 namespace {
-
-const char kCantOpen[] = "Cant't open TTF file";
-const char kEndOfFile[] =
-    "Unexpected end of TTF file. Maybe TTF is corrupt or incorrect TTF format.";
-const char kFormat[] = "Incorrect TTF file format.";
-const char kNotFound[] = "'OS/2' table not found in TTF file.";
-const char kBeyondEnd[] = "'OS/2' table lies beyond the end of TTF file.";
-const char kCantWrite[] = "Can't write to TTF file.";
 
 Bytes Header(std::uint32_t sfntVersion, std::uint16_t numTables) {
   Bytes bytes(12);

@@ -10,6 +10,7 @@
 
 #include "common/width.h"
 #include "font/avg_char_width.h"
+#include "tests/expected_messages.h"
 #include "tests/fake_file.h"
 #include "tests/recording_reporter.h"
 
@@ -34,27 +35,25 @@ struct Expected {
 // What the patcher must do with these bytes, read straight from the file layout.
 Expected Expect(const std::vector<unsigned char>& file) {
   const std::size_t size = file.size();
-  if (size < 4)
-    return {"Unexpected end of TTF file. Maybe TTF is corrupt or incorrect TTF format."};
-  if (Load32(file, 0) != 0x00010000) return {"Incorrect TTF file format."};
-  if (size < 6)
-    return {"Unexpected end of TTF file. Maybe TTF is corrupt or incorrect TTF format."};
+  if (size < 4) return {kEndOfFile};
+  if (Load32(file, 0) != 0x00010000) return {kFormat};
+  if (size < 6) return {kEndOfFile};
   const std::size_t numTables = std::size_t{file[4]} << 8 | file[5];
   std::uint32_t offset = 0;
   for (std::size_t i = 0; i < numTables; ++i) {
     const std::size_t record = 12 + 16 * i;
     if (record + 4 > size) {
-      return {"Unexpected end of TTF file. Maybe TTF is corrupt or incorrect TTF format."};
+      return {kEndOfFile};
     }
     if (std::string(&file[record], &file[record] + 4) != "OS/2") continue;
     if (record + 12 > size) {
-      return {"Unexpected end of TTF file. Maybe TTF is corrupt or incorrect TTF format."};
+      return {kEndOfFile};
     }
     offset = Load32(file, record + 8);
     break;
   }
-  if (offset == 0) return {"'OS/2' table not found in TTF file."};
-  if (std::uint64_t{offset} + 4 > size) return {"'OS/2' table lies beyond the end of TTF file."};
+  if (offset == 0) return {kNotFound};
+  if (std::uint64_t{offset} + 4 > size) return {kBeyondEnd};
   return {"", std::uint64_t{offset} + 2};
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/expected_messages.h"
 #include "tests/files.h"
 #include "tests/font_builder.h"
 #include "tests/run_program.h"
@@ -19,20 +20,8 @@ namespace {
 const char kProgram[] = QUENLO_PROGRAM;
 const char kRealFont[] = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 
-const char kWidthMessage[] =
-    "Incorrect width.\n\nUsage:\nQuenlo [-w <Width>] <Full TTF file name>\n";
-const char kNameMessage[] =
-    "File name expected as non-optional parameter.\n\nUsage:\nQuenlo [-w <Width>] <Full TTF file "
-    "name>\n";
-const char kTooLongMessage[] =
-    "File name is too long.\n\nUsage:\nQuenlo [-w <Width>] <Full TTF file name>\n";
-const char kQuoteMessage[] = "Unsupported quote character in argument.\n";
-const char kCantOpen[] = "Cant't open TTF file\n";
-const char kEndOfFile[] =
-    "Unexpected end of TTF file. Maybe TTF is corrupt or incorrect TTF format.\n";
-const char kFormat[] = "Incorrect TTF file format.\n";
-const char kNotFound[] = "'OS/2' table not found in TTF file.\n";
-const char kBeyondEnd[] = "'OS/2' table lies beyond the end of TTF file.\n";
+// A message as the Linux program writes it to standard error.
+std::string Line(const char* message) { return std::string(message) + "\n"; }
 
 // Runs the program in folder with these arguments.
 Outcome RunProgram(const TempDir& folder, std::vector<std::string> arguments,
@@ -114,7 +103,7 @@ TEST_P(RefusedTest, ExitsOneWithOneMessageAndTouchesNoFile) {
   const Outcome outcome = RunProgram(dir_, c.arguments);
   EXPECT_EQ(outcome.status, 1);
   EXPECT_EQ(outcome.out, "");
-  EXPECT_EQ(outcome.err, c.message);
+  EXPECT_EQ(outcome.err, Line(c.message));
   EXPECT_EQ(Snapshot(dir_), before);
 }
 
@@ -168,7 +157,7 @@ TEST_F(EndToEndTest, EveryCutBeforeTheOs2OffsetEndsTheFileTooSoon) {
     WriteFileBytes(path, font);
     const Outcome outcome = RunProgram(dir_, {"-w", "500", "font.ttf"});
     EXPECT_EQ(outcome.status, 1) << cut;
-    EXPECT_EQ(outcome.err, cut < 56 ? kEndOfFile : kBeyondEnd) << cut;
+    EXPECT_EQ(outcome.err, Line(cut < 56 ? kEndOfFile : kBeyondEnd)) << cut;
     EXPECT_EQ(ReadFileBytes(path), font) << cut;
   }
 }
@@ -192,7 +181,7 @@ TEST_F(EndToEndTest, FileLockedByAnotherProcessIsRefused) {
   const Outcome outcome = RunProgram(dir_, {"-w", "500", "font.ttf"});
   close(holder);
   EXPECT_EQ(outcome.status, 1);
-  EXPECT_EQ(outcome.err, kCantOpen);
+  EXPECT_EQ(outcome.err, Line(kCantOpen));
   EXPECT_EQ(ReadFileBytes(path), kSample);
 }
 
@@ -206,7 +195,7 @@ TEST_F(EndToEndTest, ReadOnlyFileIsRefused) {
   std::filesystem::copy_file(kProgram, program);
   const Outcome outcome = RunProgram(dir_, {"-w", "500", "readonly.ttf"}, true, program.c_str());
   EXPECT_EQ(outcome.status, 1);
-  EXPECT_EQ(outcome.err, kCantOpen);
+  EXPECT_EQ(outcome.err, Line(kCantOpen));
   EXPECT_EQ(ReadFileBytes(path), kSample);
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/expected_messages.h"
 #include "tests/files.h"
 #include "tests/font_builder.h"
 #include "tests/run_program.h"
@@ -21,19 +22,6 @@ const char kPrefix[] = QUENLO_WINE_PREFIX;
 const char kProgram[] = QUENLO_WINDOWS_PROGRAM;
 const char kLauncher[] = QUENLO_LAUNCHER;
 const char kRealFont[] = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
-
-const char kWidthMessage[] = "Incorrect width.\n\nUsage:\nQuenlo [-w <Width>] <Full TTF file name>";
-const char kNameMessage[] =
-    "File name expected as non-optional parameter.\n\nUsage:\nQuenlo [-w <Width>] <Full TTF file "
-    "name>";
-const char kTooLongMessage[] =
-    "File name is too long.\n\nUsage:\nQuenlo [-w <Width>] <Full TTF file name>";
-const char kCantOpen[] = "Cant't open TTF file";
-const char kEndOfFile[] =
-    "Unexpected end of TTF file. Maybe TTF is corrupt or incorrect TTF format.";
-const char kFormat[] = "Incorrect TTF file format.";
-const char kNotFound[] = "'OS/2' table not found in TTF file.";
-const char kBeyondEnd[] = "'OS/2' table lies beyond the end of TTF file.";
 
 struct MessageBox {
   std::string owner;
