@@ -20,7 +20,8 @@ bool FileOpen(const char* path, FileHandle* file, std::uint64_t* size) {
   const int fd = open(path, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat status;
-  // Share mode 0 on Windows: another process that holds the file, or takes it next, is refused.
+  // The lock stands in for Windows' share mode 0: the open fails while another process holds
+  // the lock, and other flock users are kept out until FileClose.
   if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || flock(fd, LOCK_EX | LOCK_NB) != 0) {
     close(fd);
     return false;
