@@ -39,11 +39,6 @@ Bytes Prefix(const Bytes& bytes, std::size_t size) {
   return Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(size));
 }
 
-Bytes WithNumTables(Bytes bytes, std::uint16_t numTables) {
-  PutBigEndian16(bytes, 4, numTables);
-  return bytes;
-}
-
 class PatcherTest : public testing::Test {
  protected:
   void SetUp() override { ShownErrors().clear(); }

@@ -70,8 +70,7 @@ TEST_F(PosixFileTest, HoldsItsLockUntilClosed) {
 
 TEST_F(PosixFileTest, PatcherLeavesRefusedRealFileUnchanged) {
   const std::string path = dir_.Path("far.ttf");
-  Bytes font = SampleFont();
-  PutBigEndian32(font, 12 + 16 * 2 + 8, static_cast<std::uint32_t>(font.size()) - 3);
+  const Bytes font = SampleFontWithOs2At(static_cast<std::uint32_t>(SampleFont().size()) - 3);
   WriteFileBytes(path, font);
   EXPECT_FALSE(SetAverageCharWidth(path.c_str(), 500));
   EXPECT_EQ(ShownErrors(),

@@ -30,17 +30,6 @@ Outcome RunProgram(const TempDir& folder, std::vector<std::string> arguments,
   return RunCommand(arguments, folder.Path(""), {}, asUnprivileged);
 }
 
-Bytes WithNumTables(Bytes font, std::uint16_t numTables) {
-  PutBigEndian16(font, 4, numTables);
-  return font;
-}
-
-Bytes FontWithOs2At(std::uint32_t offset) {
-  Bytes font = SampleFont();
-  PutBigEndian32(font, 12 + 16 * 2 + 8, offset);
-  return font;
-}
-
 class EndToEndTest : public testing::Test {
  protected:
   TempDir dir_;
@@ -136,16 +125,17 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"NoOs2", {"font.ttf"}, BuildFont({{"head", Bytes(54, 1)}}), kNotFound},
         RefusalCase{
             "DirectoryCut", {"font.ttf"}, Bytes(kSample.begin(), kSample.begin() + 40), kEndOfFile},
-        RefusalCase{"Os2PastEnd", {"font.ttf"}, FontWithOs2At(0xFFFFFFFF), kBeyondEnd},
-        RefusalCase{"Os2NearFourGigabytes", {"font.ttf"}, FontWithOs2At(0xFFFFFFFE), kBeyondEnd},
-        RefusalCase{"Os2OffsetZero", {"font.ttf"}, FontWithOs2At(0), kNotFound},
+        RefusalCase{"Os2PastEnd", {"font.ttf"}, SampleFontWithOs2At(0xFFFFFFFF), kBeyondEnd},
+        RefusalCase{
+            "Os2NearFourGigabytes", {"font.ttf"}, SampleFontWithOs2At(0xFFFFFFFE), kBeyondEnd},
+        RefusalCase{"Os2OffsetZero", {"font.ttf"}, SampleFontWithOs2At(0), kNotFound},
         RefusalCase{"LargestDirectoryClaimed",
                     {"font.ttf"},
                     WithNumTables(BuildFont({{"head", Bytes(54, 1)}}), 65535),
                     kEndOfFile},
         RefusalCase{"Os2JustPastEnd",
                     {"font.ttf"},
-                    FontWithOs2At(static_cast<std::uint32_t>(kSample.size()) - 3),
+                    SampleFontWithOs2At(static_cast<std::uint32_t>(kSample.size()) - 3),
                     kBeyondEnd}),
     [](const testing::TestParamInfo<RefusalCase>& test) { return std::string(test.param.name); });
 
@@ -163,7 +153,7 @@ TEST_F(EndToEndTest, EveryCutBeforeTheOs2OffsetEndsTheFileTooSoon) {
 }
 
 TEST_F(EndToEndTest, FieldAtVeryEndOfFileIsPatchedWithoutGrowingIt) {
-  const Bytes font = FontWithOs2At(static_cast<std::uint32_t>(kSample.size()) - 4);
+  const Bytes font = SampleFontWithOs2At(static_cast<std::uint32_t>(kSample.size()) - 4);
   WriteFileBytes(dir_.Path("font.ttf"), font);
   EXPECT_EQ(RunProgram(dir_, {"-w", "258", "font.ttf"}).status, 0);
   const Bytes after = ReadFileBytes(dir_.Path("font.ttf"));

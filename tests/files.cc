@@ -20,13 +20,6 @@ TempDir::TempDir() {
 
 TempDir::~TempDir() {
   std::error_code ignored;
-  // Restore permissions that a test took away, so that the folder can always go.
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(path_, ignored)) {
-    if (!entry.is_symlink()) {
-      std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
-                                   std::filesystem::perm_options::add, ignored);
-    }
-  }
   std::filesystem::remove_all(path_, ignored);
 }
 

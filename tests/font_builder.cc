@@ -81,6 +81,18 @@ Bytes SampleFont(std::int16_t xAvgCharWidth) {
                     {"name", Filler(27, 0x41)}});
 }
 
+Bytes SampleFontWithOs2At(std::uint32_t offset) {
+  Bytes font = SampleFont();
+  // OS/2 is the third record; its offset field is 8 bytes into the record.
+  PutBigEndian32(font, 12 + 16 * 2 + 8, offset);
+  return font;
+}
+
+Bytes WithNumTables(Bytes font, std::uint16_t numTables) {
+  PutBigEndian16(font, 4, numTables);
+  return font;
+}
+
 std::vector<TableRecord> ReadTableDirectory(const Bytes& font) {
   std::vector<TableRecord> records;
   if (font.size() < 12) return records;

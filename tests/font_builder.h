@@ -23,6 +23,12 @@ Bytes Os2Table(std::int16_t xAvgCharWidth);
 // A small but complete font: head, hhea, OS/2 (with the given width) and name tables.
 Bytes SampleFont(std::int16_t xAvgCharWidth = 1000);
 
+// SampleFont() with its OS/2 record pointing at offset instead of the table.
+Bytes SampleFontWithOs2At(std::uint32_t offset);
+
+// The font with the count of table records in its header replaced by numTables.
+Bytes WithNumTables(Bytes font, std::uint16_t numTables);
+
 struct TableRecord {
   std::string tag;
   std::uint32_t checksum;

@@ -7,10 +7,8 @@
 set -eu
 exe=$(realpath "$1")
 out=$(realpath "$2")
-work=$(mktemp -d)
 . "$(dirname "$0")/xvfb.sh"
-trap 'stop_display_and_prefix; rm -rf "$work"' EXIT
-start_display_and_prefix "$work/prefix"
+start_display_session
 
 # A virtual desktop draws the caption bar, which is otherwise a window manager's job. Its size
 # leaves a small margin around the box.

@@ -4,10 +4,8 @@
 #   share_mode_test.sh quenlo.exe
 set -u
 exe=$(realpath "$1")
-work=$(mktemp -d)
 . "$(dirname "$0")/xvfb.sh"
-trap 'stop_display_and_prefix; rm -rf "$work"' EXIT
-start_display_and_prefix "$work/prefix"
+start_display_session
 passes=0
 failures=0
 check() { # description, then a command that must succeed

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -55,15 +56,23 @@ std::string Unescape(const std::string& escaped) {
   return text;
 }
 
-// Every MessageBoxA call in a relay trace, in order.
+// Every MessageBoxA call in a relay trace, in order. A call whose arguments cannot be read still
+// counts, with empty fields, so that no box goes unseen.
 std::vector<MessageBox> MessageBoxes(const std::string& trace) {
   static const std::regex call(
       R"re(Call user32\.MessageBoxA\(([0-9a-f]+),[0-9a-f]+ "((?:[^"\\]|\\.)*)",)re"
       R"re([0-9a-f]+ "((?:[^"\\]|\\.)*)",([0-9a-f]+)\))re");
   std::vector<MessageBox> boxes;
-  for (auto it = std::sregex_iterator(trace.begin(), trace.end(), call);
-       it != std::sregex_iterator(); ++it) {
-    boxes.push_back({(*it)[1], Unescape((*it)[2]), Unescape((*it)[3]), (*it)[4]});
+  std::istringstream lines(trace);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.find("Call user32.MessageBoxA(") == std::string::npos) continue;
+    std::smatch m;
+    if (!std::regex_search(line, m, call)) {
+      ADD_FAILURE() << "unreadable MessageBoxA call: " << line;
+      boxes.emplace_back();
+      continue;
+    }
+    boxes.push_back({m[1], Unescape(m[2]), Unescape(m[3]), m[4]});
   }
   return boxes;
 }
@@ -74,21 +83,9 @@ std::string WindowsPath(const std::string& linuxPath) { return "Z:" + linuxPath;
 
 Outcome UnderWine(const TempDir& folder, std::vector<std::string> command) {
   command.insert(command.begin(), kWine);
-  const Outcome outcome = RunCommand(command, folder.Path(""),
-                                     {"WINEPREFIX=" + std::string(kPrefix), "WINEDEBUG=-all,+relay",
-                                      "DISPLAY", "WAYLAND_DISPLAY"});
-  // The relay trace names every call, so a box shown without the expected caption, owner or
-  // icon still counts: a failure shows exactly one.
-  const std::size_t calls = [&] {
-    std::size_t count = 0;
-    for (std::size_t at = outcome.err.find("Call user32.MessageBoxA("); at != std::string::npos;
-         at = outcome.err.find("Call user32.MessageBoxA(", at + 1)) {
-      ++count;
-    }
-    return count;
-  }();
-  EXPECT_EQ(calls, MessageBoxes(outcome.err).size()) << outcome.err;
-  return outcome;
+  return RunCommand(command, folder.Path(""),
+                    {"WINEPREFIX=" + std::string(kPrefix), "WINEDEBUG=-all,+relay", "DISPLAY",
+                     "WAYLAND_DISPLAY"});
 }
 
 // Runs the program with these arguments, rebuilt into a command line by Wine.
@@ -124,12 +121,6 @@ void ExpectSilentSuccess(const Outcome& outcome) {
 
 Bytes Patched(Bytes font, std::uint16_t width) {
   PutBigEndian16(font, TableOffset(font, "OS/2") + 2, width);
-  return font;
-}
-
-Bytes FontWithOs2At(std::uint32_t offset) {
-  Bytes font = SampleFont();
-  PutBigEndian32(font, 12 + 16 * 2 + 8, offset);
   return font;
 }
 
@@ -224,7 +215,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"NoOs2", " font.ttf", BuildFont({{"head", Bytes(54, 1)}}), kNotFound},
         RefusalCase{"DirectoryCut", " font.ttf", Bytes(kSample.begin(), kSample.begin() + 40),
                     kEndOfFile},
-        RefusalCase{"Os2PastEnd", " font.ttf", FontWithOs2At(0xFFFFFFFF), kBeyondEnd}),
+        RefusalCase{"Os2PastEnd", " font.ttf", SampleFontWithOs2At(0xFFFFFFFF), kBeyondEnd}),
     [](const testing::TestParamInfo<RefusalCase>& test) { return std::string(test.param.name); });
 
 TEST_F(WineTest, ArgumentsRebuiltByWineReachTheProgram) {

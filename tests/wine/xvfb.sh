@@ -1,6 +1,14 @@
 # Shell helpers for Wine tests that need a display: a private Xvfb server and a fresh prefix
 # whose services know that display. Sourced by the scripts beside it.
 
+# Makes a scratch folder $work, removed with the display and the prefix when the script exits,
+# and starts both there.
+start_display_session() {
+  work=$(mktemp -d)
+  trap 'stop_display_and_prefix; rm -rf "$work"' EXIT
+  start_display_and_prefix "$work/prefix"
+}
+
 # Starts Xvfb on a free display number and a Wine prefix in $1 that uses it; sets DISPLAY,
 # WINEPREFIX and xvfb_pid. Call stop_display_and_prefix when done.
 start_display_and_prefix() {
