@@ -4,8 +4,10 @@
 #include "app/run.h"
 #include "common/show_error.h"
 #include "posix/command_tail.h"
+#include "posix/standard_streams.h"
 
 int main(int argc, char** argv) {
+  if (!FillStandardStreams()) return kExitFailure;
   std::string tail;
   if (!BuildCommandTail(argc, argv, &tail)) {
     ShowError("Unsupported quote character in argument.");

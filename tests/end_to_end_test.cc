@@ -3,11 +3,15 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
+#include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/expected_messages.h"
@@ -25,9 +29,9 @@ std::string Line(const char* message) { return std::string(message) + "\n"; }
 
 // Runs the program in folder with these arguments.
 Outcome RunProgram(const TempDir& folder, std::vector<std::string> arguments,
-                   bool asUnprivileged = false, const char* program = kProgram) {
+                   const RunOptions& options = {}, const char* program = kProgram) {
   arguments.insert(arguments.begin(), program);
-  return RunCommand(arguments, folder.Path(""), {}, asUnprivileged);
+  return RunCommand(arguments, folder.Path(""), options);
 }
 
 class EndToEndTest : public testing::Test {
@@ -72,6 +76,35 @@ INSTANTIATE_TEST_SUITE_P(
                     SuccessCase{{"\xFC.ttf"}, "\xFC.ttf", 8},
                     SuccessCase{{"a\"b.ttf"}, "a\"b.ttf", 8}, SuccessCase{{"-W"}, "-W", 8}));
 
+// The standard streams a program may be started without: by a service manager, cron, or a
+// parent that closed its descriptors. Descriptors the program opens then take their numbers.
+struct ClosedStreams {
+  const char* name;
+  std::vector<int> streams;
+};
+
+const ClosedStreams kClosedStreams[] = {
+    {"ErrorClosed", {2}}, {"OutputAndErrorClosed", {1, 2}}, {"AllClosed", {0, 1, 2}}};
+
+void PrintTo(const ClosedStreams& c, std::ostream* os) { *os << c.name; }
+
+class PatchedWithStreamsClosedTest : public EndToEndTest,
+                                     public testing::WithParamInterface<ClosedStreams> {};
+
+TEST_P(PatchedWithStreamsClosedTest, ChangesOnlyTheFieldAndAddsNoFile) {
+  const Bytes before = SampleFont(1000);
+  WriteFileBytes(dir_.Path("font.ttf"), before);
+  EXPECT_EQ(RunProgram(dir_, {"-w", "500", "font.ttf"}, {{}, false, GetParam().streams}).status, 0);
+  Bytes expected = before;
+  PutBigEndian16(expected, TableOffset(before, "OS/2") + 2, 500);
+  EXPECT_EQ(Snapshot(dir_), (std::map<std::string, Bytes>{{dir_.Path("font.ttf"), expected}}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, PatchedWithStreamsClosedTest, testing::ValuesIn(kClosedStreams),
+                         [](const testing::TestParamInfo<ClosedStreams>& test) {
+                           return std::string(test.param.name);
+                         });
+
 struct RefusalCase {
   const char* name;
   std::vector<std::string> arguments;
@@ -81,63 +114,89 @@ struct RefusalCase {
 
 void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.name; }
 
+// Runs one refusal in a folder that also holds a directory and a FIFO, and checks that it ends
+// with status 1 and every file in the folder as it was; returns what the program wrote.
+Outcome ExpectRefusedUntouched(const TempDir& dir, const RefusalCase& c,
+                               const RunOptions& options = {}) {
+  WriteFileBytes(dir.Path("font.ttf"), c.font);
+  std::filesystem::create_directory(dir.Path("folder"));
+  EXPECT_EQ(mkfifo(dir.Path("fifo").c_str(), 0600), 0);
+  const auto before = Snapshot(dir);
+  const Outcome outcome = RunProgram(dir, c.arguments, options);
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_EQ(Snapshot(dir), before);
+  return outcome;
+}
+
 class RefusedTest : public EndToEndTest, public testing::WithParamInterface<RefusalCase> {};
 
 TEST_P(RefusedTest, ExitsOneWithOneMessageAndTouchesNoFile) {
   const RefusalCase& c = GetParam();
-  WriteFileBytes(dir_.Path("font.ttf"), c.font);
-  std::filesystem::create_directory(dir_.Path("folder"));
-  ASSERT_EQ(mkfifo(dir_.Path("fifo").c_str(), 0600), 0);
-  const auto before = Snapshot(dir_);
-  const Outcome outcome = RunProgram(dir_, c.arguments);
-  EXPECT_EQ(outcome.status, 1);
+  const Outcome outcome = ExpectRefusedUntouched(dir_, c);
   EXPECT_EQ(outcome.out, "");
   EXPECT_EQ(outcome.err, Line(c.message));
-  EXPECT_EQ(Snapshot(dir_), before);
 }
 
 const Bytes kSample = SampleFont();
 
+const RefusalCase kRefusals[] = {
+    RefusalCase{"NoArguments", {}, kSample, kNameMessage},
+    RefusalCase{"EmptyArgument", {""}, kSample, kNameMessage},
+    RefusalCase{"WidthWithoutName", {"-w", "12"}, kSample, kNameMessage},
+    RefusalCase{"WidthZero", {"-w", "0", "font.ttf"}, kSample, kWidthMessage},
+    RefusalCase{"WidthTooLarge", {"-w", "32768", "font.ttf"}, kSample, kWidthMessage},
+    RefusalCase{"WidthHuge", {"-w", "99999999999", "font.ttf"}, kSample, kWidthMessage},
+    RefusalCase{"WidthMissing", {"-w"}, kSample, kWidthMessage},
+    RefusalCase{"WidthNotANumber", {"-w", "font.ttf"}, kSample, kWidthMessage},
+    RefusalCase{"WidthThenTab", {"-w", "12\tfont.ttf"}, kSample, kWidthMessage},
+    RefusalCase{"QuotedArgument", {"\"font.ttf\""}, kSample, kQuoteMessage},
+    RefusalCase{"QuoteInNameWithSpace", {"a \"b"}, kSample, kQuoteMessage},
+    RefusalCase{"NameTooLong", {std::string(3000, 'f')}, kSample, kTooLongMessage},
+    RefusalCase{"Missing", {"missing.ttf"}, kSample, kCantOpen},
+    RefusalCase{"Directory", {"folder"}, kSample, kCantOpen},
+    RefusalCase{"Fifo", {"fifo"}, kSample, kCantOpen},
+    RefusalCase{"Device", {"/dev/null"}, kSample, kCantOpen},
+    RefusalCase{"EmptyFile", {"font.ttf"}, {}, kEndOfFile},
+    RefusalCase{"CffFont", {"font.ttf"}, BuildFont({{"OS/2", Os2Table(9)}}, 0x4F54544F), kFormat},
+    RefusalCase{
+        "Collection", {"font.ttf"}, BuildFont({{"OS/2", Os2Table(9)}}, 0x74746366), kFormat},
+    RefusalCase{"NoOs2", {"font.ttf"}, BuildFont({{"head", Bytes(54, 1)}}), kNotFound},
+    RefusalCase{
+        "DirectoryCut", {"font.ttf"}, Bytes(kSample.begin(), kSample.begin() + 40), kEndOfFile},
+    RefusalCase{"Os2PastEnd", {"font.ttf"}, SampleFontWithOs2At(0xFFFFFFFF), kBeyondEnd},
+    RefusalCase{"Os2NearFourGigabytes", {"font.ttf"}, SampleFontWithOs2At(0xFFFFFFFE), kBeyondEnd},
+    RefusalCase{"Os2OffsetZero", {"font.ttf"}, SampleFontWithOs2At(0), kNotFound},
+    RefusalCase{"LargestDirectoryClaimed",
+                {"font.ttf"},
+                WithNumTables(BuildFont({{"head", Bytes(54, 1)}}), 65535),
+                kEndOfFile},
+    RefusalCase{"Os2JustPastEnd",
+                {"font.ttf"},
+                SampleFontWithOs2At(static_cast<std::uint32_t>(kSample.size()) - 3),
+                kBeyondEnd}};
+
+INSTANTIATE_TEST_SUITE_P(Cases, RefusedTest, testing::ValuesIn(kRefusals),
+                         [](const testing::TestParamInfo<RefusalCase>& test) {
+                           return std::string(test.param.name);
+                         });
+
+// With a stream closed the message has nowhere to go, but the status must still tell, and the
+// font must not receive it.
+class RefusedWithStreamsClosedTest
+    : public EndToEndTest,
+      public testing::WithParamInterface<std::tuple<RefusalCase, ClosedStreams>> {};
+
+TEST_P(RefusedWithStreamsClosedTest, ExitsOneAndTouchesNoFile) {
+  const auto& [refusal, closed] = GetParam();
+  ExpectRefusedUntouched(dir_, refusal, {{}, false, closed.streams});
+}
+
 INSTANTIATE_TEST_SUITE_P(
-    Cases, RefusedTest,
-    testing::Values(
-        RefusalCase{"NoArguments", {}, kSample, kNameMessage},
-        RefusalCase{"EmptyArgument", {""}, kSample, kNameMessage},
-        RefusalCase{"WidthWithoutName", {"-w", "12"}, kSample, kNameMessage},
-        RefusalCase{"WidthZero", {"-w", "0", "font.ttf"}, kSample, kWidthMessage},
-        RefusalCase{"WidthTooLarge", {"-w", "32768", "font.ttf"}, kSample, kWidthMessage},
-        RefusalCase{"WidthHuge", {"-w", "99999999999", "font.ttf"}, kSample, kWidthMessage},
-        RefusalCase{"WidthMissing", {"-w"}, kSample, kWidthMessage},
-        RefusalCase{"WidthNotANumber", {"-w", "font.ttf"}, kSample, kWidthMessage},
-        RefusalCase{"WidthThenTab", {"-w", "12\tfont.ttf"}, kSample, kWidthMessage},
-        RefusalCase{"QuotedArgument", {"\"font.ttf\""}, kSample, kQuoteMessage},
-        RefusalCase{"QuoteInNameWithSpace", {"a \"b"}, kSample, kQuoteMessage},
-        RefusalCase{"NameTooLong", {std::string(3000, 'f')}, kSample, kTooLongMessage},
-        RefusalCase{"Missing", {"missing.ttf"}, kSample, kCantOpen},
-        RefusalCase{"Directory", {"folder"}, kSample, kCantOpen},
-        RefusalCase{"Fifo", {"fifo"}, kSample, kCantOpen},
-        RefusalCase{"Device", {"/dev/null"}, kSample, kCantOpen},
-        RefusalCase{"EmptyFile", {"font.ttf"}, {}, kEndOfFile},
-        RefusalCase{
-            "CffFont", {"font.ttf"}, BuildFont({{"OS/2", Os2Table(9)}}, 0x4F54544F), kFormat},
-        RefusalCase{
-            "Collection", {"font.ttf"}, BuildFont({{"OS/2", Os2Table(9)}}, 0x74746366), kFormat},
-        RefusalCase{"NoOs2", {"font.ttf"}, BuildFont({{"head", Bytes(54, 1)}}), kNotFound},
-        RefusalCase{
-            "DirectoryCut", {"font.ttf"}, Bytes(kSample.begin(), kSample.begin() + 40), kEndOfFile},
-        RefusalCase{"Os2PastEnd", {"font.ttf"}, SampleFontWithOs2At(0xFFFFFFFF), kBeyondEnd},
-        RefusalCase{
-            "Os2NearFourGigabytes", {"font.ttf"}, SampleFontWithOs2At(0xFFFFFFFE), kBeyondEnd},
-        RefusalCase{"Os2OffsetZero", {"font.ttf"}, SampleFontWithOs2At(0), kNotFound},
-        RefusalCase{"LargestDirectoryClaimed",
-                    {"font.ttf"},
-                    WithNumTables(BuildFont({{"head", Bytes(54, 1)}}), 65535),
-                    kEndOfFile},
-        RefusalCase{"Os2JustPastEnd",
-                    {"font.ttf"},
-                    SampleFontWithOs2At(static_cast<std::uint32_t>(kSample.size()) - 3),
-                    kBeyondEnd}),
-    [](const testing::TestParamInfo<RefusalCase>& test) { return std::string(test.param.name); });
+    Cases, RefusedWithStreamsClosedTest,
+    testing::Combine(testing::ValuesIn(kRefusals), testing::ValuesIn(kClosedStreams)),
+    [](const testing::TestParamInfo<std::tuple<RefusalCase, ClosedStreams>>& test) {
+      return std::string(std::get<0>(test.param).name) + "_" + std::get<1>(test.param).name;
+    });
 
 TEST_F(EndToEndTest, EveryCutBeforeTheOs2OffsetEndsTheFileTooSoon) {
   // The sample's OS/2 record is its third: its offset field ends at byte 56.
@@ -163,6 +222,47 @@ TEST_F(EndToEndTest, FieldAtVeryEndOfFileIsPatchedWithoutGrowingIt) {
   EXPECT_EQ(after[font.size() - 1], 0x02);
 }
 
+// A tmpfs mounted for one test, unmounted when the test ends.
+class SmallTmpfs {
+ public:
+  SmallTmpfs(const std::string& path, const char* size) : path_(path) {
+    std::filesystem::create_directory(path);
+    const std::string options = std::string("size=") + size;
+    mounted_ = mount("quenlo-test", path.c_str(), "tmpfs", 0, options.c_str()) == 0;
+  }
+  ~SmallTmpfs() {
+    if (mounted_) umount2(path_.c_str(), MNT_DETACH);
+  }
+  bool mounted() const { return mounted_; }
+
+ private:
+  std::string path_;
+  bool mounted_ = false;
+};
+
+TEST_F(EndToEndTest, WriteOntoAFullFileSystemIsReportedAndChangesNothing) {
+  const SmallTmpfs tmpfs(dir_.Path("full"), "64k");
+  if (!tmpfs.mounted()) GTEST_SKIP() << "mounting a tmpfs is not allowed here";
+  // The field lies in a hole of a sparse file, so writing it needs a page that the full file
+  // system cannot give.
+  constexpr std::uint32_t kHole = 32768;
+  const std::string path = dir_.Path("full/font.ttf");
+  WriteFileBytes(path, SampleFontWithOs2At(kHole));
+  ASSERT_EQ(truncate(path.c_str(), kHole + 4096), 0);
+  const Bytes before = ReadFileBytes(path);
+  const int filler = open(dir_.Path("full/filler").c_str(), O_WRONLY | O_CREAT, 0600);
+  const Bytes page(4096, 0xAA);
+  while (write(filler, page.data(), page.size()) > 0) {
+  }
+  ASSERT_EQ(errno, ENOSPC);
+  close(filler);
+
+  const Outcome outcome = RunProgram(dir_, {"-w", "500", path});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_EQ(outcome.err, Line(kCantWrite));
+  EXPECT_EQ(ReadFileBytes(path), before);
+}
+
 TEST_F(EndToEndTest, FileLockedByAnotherProcessIsRefused) {
   const std::string path = dir_.Path("font.ttf");
   WriteFileBytes(path, kSample);
@@ -183,7 +283,8 @@ TEST_F(EndToEndTest, ReadOnlyFileIsRefused) {
   ASSERT_EQ(chmod(dir_.Path("").c_str(), 0755), 0);
   const std::string program = dir_.Path("quenlo");
   std::filesystem::copy_file(kProgram, program);
-  const Outcome outcome = RunProgram(dir_, {"-w", "500", "readonly.ttf"}, true, program.c_str());
+  const Outcome outcome =
+      RunProgram(dir_, {"-w", "500", "readonly.ttf"}, {{}, true, {}}, program.c_str());
   EXPECT_EQ(outcome.status, 1);
   EXPECT_EQ(outcome.err, Line(kCantOpen));
   EXPECT_EQ(ReadFileBytes(path), kSample);

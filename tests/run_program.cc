@@ -22,7 +22,7 @@ std::string ReadText(const std::string& path) {
 }  // namespace
 
 Outcome RunCommand(const std::vector<std::string>& command, const std::string& workDir,
-                   const std::vector<std::string>& environment, bool asUnprivileged) {
+                   const RunOptions& options) {
   // The output goes to files of a folder of its own, outside what the test inspects.
   const TempDir outputs;
   const std::string outPath = outputs.Path("stdout");
@@ -33,14 +33,17 @@ Outcome RunCommand(const std::vector<std::string>& command, const std::string& w
 
   const pid_t child = fork();
   if (child == 0) {
-    const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const int in = open("/dev/null", O_RDONLY);
+    // Close-on-exec keeps these extra descriptors from the program, which must see only its
+    // standard streams, and not even those that the test closes.
+    const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const int in = open("/dev/null", O_RDONLY | O_CLOEXEC);
     if (out < 0 || err < 0 || in < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 ||
         chdir(workDir.c_str()) != 0) {
       _exit(127);
     }
-    for (const std::string& setting : environment) {
+    for (const int stream : options.closedStreams) close(stream);
+    for (const std::string& setting : options.environment) {
       if (setting.find('=') == std::string::npos) {
         unsetenv(setting.c_str());
       } else {
@@ -48,7 +51,8 @@ Outcome RunCommand(const std::vector<std::string>& command, const std::string& w
       }
     }
     constexpr uid_t kNobody = 65534;
-    if (asUnprivileged && geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0)) {
+    if (options.asUnprivileged && geteuid() == 0 &&
+        (setgid(kNobody) != 0 || setuid(kNobody) != 0)) {
       _exit(127);
     }
     execv(argv[0], argv.data());

@@ -14,11 +14,16 @@ struct Outcome {
   std::string err;
 };
 
+struct RunOptions {
+  std::vector<std::string> environment;  // "NAME=value" to set or "NAME" to remove
+  bool asUnprivileged = false;     // a root caller runs it as the user nobody, bound by file modes
+  std::vector<int> closedStreams;  // standard descriptors (0 to 2) it starts without
+};
+
 // Runs command (a program's path, then its arguments) in workDir and waits at most 20 s for it,
-// killing it after that. Each entry of environment is "NAME=value" to set or "NAME" to remove.
-// With asUnprivileged, a root caller runs it as the user nobody, to whom file modes apply.
+// killing it after that. A stream that it starts without reads as empty in the outcome.
 Outcome RunCommand(const std::vector<std::string>& command, const std::string& workDir,
-                   const std::vector<std::string>& environment = {}, bool asUnprivileged = false);
+                   const RunOptions& options = {});
 
 // Every regular file below the folder, with its bytes.
 std::map<std::string, Bytes> Snapshot(const TempDir& folder);

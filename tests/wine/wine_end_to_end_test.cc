@@ -84,8 +84,10 @@ std::string WindowsPath(const std::string& linuxPath) { return "Z:" + linuxPath;
 Outcome UnderWine(const TempDir& folder, std::vector<std::string> command) {
   command.insert(command.begin(), kWine);
   return RunCommand(command, folder.Path(""),
-                    {"WINEPREFIX=" + std::string(kPrefix), "WINEDEBUG=-all,+relay", "DISPLAY",
-                     "WAYLAND_DISPLAY"});
+                    {{"WINEPREFIX=" + std::string(kPrefix), "WINEDEBUG=-all,+relay", "DISPLAY",
+                      "WAYLAND_DISPLAY"},
+                     false,
+                     {}});
 }
 
 // Runs the program with these arguments, rebuilt into a command line by Wine.
