@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include "app/run.h"
+#include "common/show_error.h"
+#include "windows/command_line_windows.h"
 #include "windows/command_tail_windows.h"
 
 namespace {
@@ -12,7 +14,14 @@ bool IsLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != 0; }
 }  // namespace
 
 // lpCmdLine is not used: the start-up code that computes it drops leading bytes of 0x80 and
-// above, so the tail is taken from the full command line instead.
+// above, and it comes, like GetCommandLineA(), with best-fit look-alikes in place of the
+// characters that the ANSI code page lacks. The program's manifest makes that code page UTF-8
+// where Windows honours it, so every name arrives whole.
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  return RunCommandTail(CommandTailOf(GetCommandLineA(), IsLeadByte));
+  static char commandLine[kNarrowCommandLineSize];
+  if (!NarrowCommandLine(GetCommandLineW(), GetACP(), commandLine, kNarrowCommandLineSize)) {
+    ShowError("Cant't open TTF file");
+    return kExitFailure;
+  }
+  return RunCommandTail(CommandTailOf(commandLine, IsLeadByte));
 }

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Checks that the Windows program is a GUI-subsystem executable that imports no DLL but the
-# system's own, so that it runs without a console and without shipping any runtime beside it.
+# system's own, so that it runs without a console and without shipping any runtime beside it,
+# and that it stays small: at most 32 KiB.
 set -eu
 exe=$1
 headers=$(x86_64-w64-mingw32-objdump -p "$exe")
@@ -16,4 +17,9 @@ if [ -n "$foreign" ]; then
   echo "$foreign"
   exit 1
 fi
-echo "GUI subsystem; imports:" $dlls
+size=$(stat -c %s "$exe")
+if [ "$size" -gt 32768 ]; then
+  echo "$exe is $size bytes, more than 32 KiB"
+  exit 1
+fi
+echo "GUI subsystem; $size bytes; imports:" $dlls

@@ -8,7 +8,7 @@
 set -eu
 action=$1
 WINEPREFIX=$2
-export WINEPREFIX WINEDEBUG=-all
+export WINEPREFIX WINEDEBUG=-all LC_ALL=C.UTF-8
 unset DISPLAY WAYLAND_DISPLAY
 
 case $action in

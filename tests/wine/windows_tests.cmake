@@ -26,6 +26,10 @@ ExternalProject_Add(quenlo_windows
 add_test(NAME windows_program_is_gui_and_self_contained
          COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/wine/check_pe.sh ${windows_program})
 set_tests_properties(windows_program_is_gui_and_self_contained PROPERTIES LABELS windows)
+add_test(NAME windows_build_is_reproducible
+         COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/wine/check_reproducible.sh ${PROJECT_SOURCE_DIR}
+                 ${CMAKE_BINARY_DIR}/reproducible)
+set_tests_properties(windows_build_is_reproducible PROPERTIES LABELS windows TIMEOUT 600)
 
 find_program(QUENLO_WINE wine)
 find_program(QUENLO_WINESERVER wineserver)
@@ -42,7 +46,9 @@ add_test(NAME wine_prefix_stop COMMAND sh ${prefix_script} stop ${prefix})
 set_tests_properties(wine_prefix_start PROPERTIES FIXTURES_SETUP wine LABELS wine)
 set_tests_properties(wine_prefix_stop PROPERTIES FIXTURES_CLEANUP wine LABELS wine)
 
-set(wine_environment "WINEPREFIX=${prefix};WINEDEBUG=-all")
+# Wine names files in the Unix locale's encoding: a UTF-8 one keeps every name whatever the
+# caller's locale is.
+set(wine_environment "WINEPREFIX=${prefix};WINEDEBUG=-all;LC_ALL=C.UTF-8")
 # With a display, a message box would wait for someone to press OK.
 set(no_display "DISPLAY=unset:;WAYLAND_DISPLAY=unset:")
 
@@ -52,7 +58,7 @@ function(quenlo_wine_test name)
                        ENVIRONMENT "${wine_environment}" ENVIRONMENT_MODIFICATION "${no_display}")
 endfunction()
 
-foreach(test scanner_test entry_test patcher_test windows_test)
+foreach(test scanner_test entry_test patcher_test windows_test program_resources_test)
   quenlo_wine_test(wine_${test} ${QUENLO_WINE} ${windows_dir}/tests/${test}.exe)
 endforeach()
 

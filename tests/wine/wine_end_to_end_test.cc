@@ -84,8 +84,8 @@ std::string WindowsPath(const std::string& linuxPath) { return "Z:" + linuxPath;
 Outcome UnderWine(const TempDir& folder, std::vector<std::string> command) {
   command.insert(command.begin(), kWine);
   return RunCommand(command, folder.Path(""),
-                    {{"WINEPREFIX=" + std::string(kPrefix), "WINEDEBUG=-all,+relay", "DISPLAY",
-                      "WAYLAND_DISPLAY"},
+                    {{"WINEPREFIX=" + std::string(kPrefix), "WINEDEBUG=-all,+relay",
+                      "LC_ALL=C.UTF-8", "DISPLAY", "WAYLAND_DISPLAY"},
                      false,
                      {}});
 }
@@ -225,6 +225,44 @@ TEST_F(WineTest, ArgumentsRebuiltByWineReachTheProgram) {
   ExpectSilentSuccess(RunProgram(dir_, {"-w", "500", "My Font.ttf"}));
   EXPECT_EQ(ReadFileBytes(dir_.Path("My Font.ttf")), Patched(kSample, 500));
 }
+
+struct NameCase {
+  const char* name;
+  std::string fileName;   // in UTF-8, as the test gives it to Wine
+  std::string lookAlike;  // a file that a best-fit conversion of the name would reach, or ""
+};
+
+void PrintTo(const NameCase& c, std::ostream* os) { *os << c.name; }
+
+class WineNamesTest : public WineTest, public testing::WithParamInterface<NameCase> {};
+
+TEST_P(WineNamesTest, PatchesTheNamedFileAndNoLookAlike) {
+  const NameCase& c = GetParam();
+  WriteFileBytes(dir_.Path(c.fileName), kSample);
+  if (!c.lookAlike.empty()) WriteFileBytes(dir_.Path(c.lookAlike), kSample);
+  auto expected = Snapshot(dir_);
+  ExpectSilentSuccess(RunProgram(dir_, {"-w", "500", c.fileName}));
+  expected[dir_.Path(c.fileName)] = Patched(kSample, 500);
+  EXPECT_EQ(Snapshot(dir_), expected);
+}
+
+// Names that the prefix's ANSI code page (1252) cannot hold, or holds only as a look-alike.
+INSTANTIATE_TEST_SUITE_P(
+    Names, WineNamesTest,
+    testing::Values(NameCase{"Han", "\xE5\xAD\x97\xE4\xBD\x93.ttf", ""},
+                    NameCase{"Cyrillic", "\xD1\x88\xD1\x80\xD0\xB8\xD1\x84\xD1\x82.ttf", ""},
+                    NameCase{"Macron", "\xC4\x80rial.ttf", "Arial.ttf"},
+                    NameCase{"Stroke",
+                             "\xC5\x82"
+                             "atka.ttf",
+                             "latka.ttf"},
+                    NameCase{"FullWidth", "\xEF\xBD\x86\xEF\xBD\x8F\xEF\xBD\x8E\xEF\xBD\x94.ttf",
+                             "font.ttf"},
+                    NameCase{"InCodePage",
+                             "\xC3\x9C"
+                             "ber.ttf",
+                             ""}),
+    [](const testing::TestParamInfo<NameCase>& test) { return std::string(test.param.name); });
 
 TEST_F(WineTest, RealFontChangesInExactlyTheTwoFieldBytes) {
   const Bytes original = ReadFileBytes(kRealFont);
