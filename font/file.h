@@ -1,4 +1,5 @@
-// The file access the patcher needs; each platform defines these functions once, tests fake them.
+// The file access the fonts' readers and the patcher need; each platform defines these functions
+// once, tests fake them.
 #pragma once
 
 #include <cstddef>
@@ -10,6 +11,10 @@ using FileHandle = std::intptr_t;
 // Opens an existing regular file for reading and writing, held exclusively until FileClose, and
 // stores its length in bytes in size.
 bool FileOpen(const char* path, FileHandle* file, std::uint64_t* size);
+
+// Opens an existing regular file for reading only, shared with every other reader and writer,
+// and stores its length in bytes in size. The path is UTF-8 on Windows, as the system's on others.
+bool FileOpenForReading(const char* path, FileHandle* file, std::uint64_t* size);
 
 // Reads exactly count bytes at position; false when the read fails or the file ends first.
 bool FileReadAt(FileHandle file, std::uint64_t position, unsigned char* buffer, std::size_t count);

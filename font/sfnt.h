@@ -6,6 +6,10 @@
 
 // The only sfntVersion accepted: TrueType outlines, not CFF ('OTTO'), Apple 'true' or a collection.
 constexpr std::uint32_t kTrueTypeVersion = 0x00010000;
+// The others that a font may begin with.
+constexpr std::uint32_t kCffVersion = 0x4F54544F;     // 'OTTO'
+constexpr std::uint32_t kAppleVersion = 0x74727565;   // 'true'
+constexpr std::uint32_t kCollectionTag = 0x74746366;  // 'ttcf'
 
 // The offset table starts the file.
 constexpr std::uint64_t kSfntVersionPosition = 0;

@@ -7,7 +7,7 @@
 #include "posix/standard_streams.h"
 
 int main(int argc, char** argv) {
-  if (!FillStandardStreams()) return kExitFailure;
+  if (FillStandardStreams() < 0) return kExitFailure;
   std::string tail;
   if (!BuildCommandTail(argc, argv, &tail)) {
     ShowError("Unsupported quote character in argument.");

@@ -7,15 +7,17 @@
 
 #include <cerrno>
 
-bool FillStandardStreams() {
+int FillStandardStreams() {
+  int closed = 0;
   for (int stream = STDIN_FILENO; stream <= STDERR_FILENO; ++stream) {
     if (fcntl(stream, F_GETFD) != -1 || errno != EBADF) continue;
     // The lower descriptors are taken by now, so open returns the lowest free one: this one.
     const int opened = open("/dev/null", stream == STDIN_FILENO ? O_RDONLY : O_WRONLY);
     if (opened != stream) {
       if (opened >= 0) close(opened);
-      return false;
+      return -1;
     }
+    closed |= 1 << stream;
   }
-  return true;
+  return closed;
 }

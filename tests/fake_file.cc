@@ -29,6 +29,10 @@ void ResetFakeFile(std::vector<unsigned char> bytes) {
   isOpen = false;
 }
 
+bool FileOpenForReading(const char* path, FileHandle* file, std::uint64_t* size) {
+  return FileOpen(path, file, size);
+}
+
 bool FileOpen(const char* path, FileHandle* file, std::uint64_t* size) {
   FakeFile& fake = TheFakeFile();
   fake.opened.push_back(path);

@@ -1,4 +1,5 @@
-// File access for the patcher on Windows: a handle opened with no sharing, 64-bit positioning.
+// File access on Windows: the patcher's handle opened with no sharing, the check's shared for
+// reading, 64-bit positioning.
 #include <windows.h>
 
 #include "font/file.h"
@@ -13,15 +14,10 @@ bool MoveTo(FileHandle file, std::uint64_t position) {
   return SetFilePointerEx(Handle(file), distance, nullptr, FILE_BEGIN) != 0;
 }
 
-}  // namespace
-
-bool FileOpen(const char* path, FileHandle* file, std::uint64_t* size) {
-  // Share mode 0: the open fails while another process holds the file, and keeps others out
-  // until FileClose.
-  const HANDLE handle = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_RANDOM_ACCESS | FILE_ATTRIBUTE_NORMAL, nullptr);
+// Keeps an opened handle when it is a file on disk: pipes and character devices open with the
+// same calls, and only files are read or patched.
+bool KeepDiskFile(HANDLE handle, FileHandle* file, std::uint64_t* size) {
   if (handle == INVALID_HANDLE_VALUE) return false;
-  // Pipes and character devices open with the same call; only files on disk are patched.
   LARGE_INTEGER length;
   if (GetFileType(handle) != FILE_TYPE_DISK || GetFileSizeEx(handle, &length) == 0) {
     CloseHandle(handle);
@@ -30,6 +26,29 @@ bool FileOpen(const char* path, FileHandle* file, std::uint64_t* size) {
   *file = reinterpret_cast<FileHandle>(handle);
   *size = static_cast<std::uint64_t>(length.QuadPart);
   return true;
+}
+
+}  // namespace
+
+bool FileOpen(const char* path, FileHandle* file, std::uint64_t* size) {
+  // Share mode 0: the open fails while another process holds the file, and keeps others out
+  // until FileClose.
+  return KeepDiskFile(CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_RANDOM_ACCESS | FILE_ATTRIBUTE_NORMAL, nullptr),
+                      file, size);
+}
+
+bool FileOpenForReading(const char* path, FileHandle* file, std::uint64_t* size) {
+  // The wide call reaches every name whatever the ANSI code page; a path that is not UTF-8
+  // names no file. A fixed buffer holds the longest path Windows takes.
+  static wchar_t widePath[32768];
+  if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path, -1, widePath, 32768) <= 0) {
+    return false;
+  }
+  return KeepDiskFile(
+      CreateFileW(widePath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr),
+      file, size);
 }
 
 bool FileReadAt(FileHandle file, std::uint64_t position, unsigned char* buffer, std::size_t count) {

@@ -1,0 +1,219 @@
+// The cmap formats that map Unicode code points to glyphs, each read by a function of its own.
+// Only the code points of the rules' ranges are visited, and the visits are counted: a hostile
+// subtable whose ranges overlap each other again and again is refused before it can take long.
+#include "font/character_map.h"
+
+#include <algorithm>
+
+#include "font/big_endian.h"
+#include "font/width_rules.h"
+
+namespace {
+
+constexpr std::uint64_t kHeaderSize = 4;  // version, numTables
+constexpr std::uint64_t kEncodingRecordSize = 8;
+constexpr std::uint64_t kFormat0Size = 6 + 256;
+constexpr std::uint64_t kFormat4HeaderSize = 14;
+constexpr std::uint64_t kFormat6HeaderSize = 10;
+constexpr std::uint64_t kFormat12HeaderSize = 16;
+constexpr std::uint64_t kGroupSize = 12;
+constexpr std::uint64_t kGroupsPerRead = 4096;
+
+struct EncodingPair {
+  std::uint16_t platformID;
+  std::uint16_t encodingID;
+};
+
+constexpr EncodingPair kPreferredPairs[] = {{3, 10}, {0, 6}, {0, 4}, {3, 1},
+                                            {0, 3},  {0, 2}, {0, 1}, {0, 0}};
+
+constexpr char kTooShort[] = "the 'cmap' table is too short";
+constexpr char kOverlapping[] = "the character map's ranges overlap too often to be read";
+
+// Where the chosen subtable lies, what it may use, and where its mappings go.
+struct Walk {
+  const CharacterMapSource& cmap;
+  std::uint64_t start;      // of the subtable, within the cmap table
+  std::uint64_t available;  // bytes from start to the end of the cmap table
+  std::uint16_t numGlyphs;
+  std::vector<std::uint16_t>* glyphs;
+  std::int64_t visitsLeft;
+};
+
+bool Read(const Walk& walk, std::uint64_t position, std::uint64_t count,
+          std::vector<unsigned char>* bytes) {
+  if (position > walk.available || count > walk.available - position) return false;
+  bytes->resize(static_cast<std::size_t>(count));
+  return count == 0 || FileReadAt(walk.cmap.file, walk.cmap.offset + walk.start + position,
+                                  bytes->data(), bytes->size());
+}
+
+void Map(Walk& walk, std::uint32_t codePoint, std::uint64_t glyph) {
+  if (glyph == 0 || glyph >= walk.numGlyphs) return;
+  (*walk.glyphs)[static_cast<std::size_t>(CodePointIndex(codePoint))] =
+      static_cast<std::uint16_t>(glyph);
+}
+
+// Calls glyphOf for each code point of first..last that the rules look at, and maps it to the
+// glyph returned; false when the visits run out or glyphOf fails.
+template <typename GlyphOf>
+bool MapRange(Walk& walk, std::uint32_t first, std::uint32_t last, GlyphOf glyphOf) {
+  for (const CodePointRange& range : kRuleRanges) {
+    const std::uint32_t from = std::max(first, range.first);
+    const std::uint32_t to = std::min(last, range.last);
+    if (from > to) continue;
+    walk.visitsLeft -= to - from + 1;
+    if (walk.visitsLeft < 0) return false;
+    for (std::uint32_t c = from;; ++c) {
+      std::uint64_t glyph = 0;
+      if (!glyphOf(c, &glyph)) return false;
+      Map(walk, c, glyph);
+      if (c == to) break;
+    }
+  }
+  return true;
+}
+
+std::string ReadFormat0(Walk& walk) {
+  std::vector<unsigned char> bytes;
+  if (!Read(walk, 0, kFormat0Size, &bytes)) return "the format 0 character map is too short";
+  MapRange(walk, 0, 255, [&](std::uint32_t c, std::uint64_t* glyph) {
+    *glyph = bytes[6 + c];
+    return true;
+  });
+  return "";
+}
+
+std::string ReadFormat4(Walk& walk) {
+  std::vector<unsigned char> bytes;
+  if (!Read(walk, 0, kFormat4HeaderSize, &bytes)) return "the format 4 character map is too short";
+  // The subtable spans its own 16-bit length; the glyph index array ends there.
+  const std::uint64_t length = std::min<std::uint64_t>(LoadBigEndian16(&bytes[2]), walk.available);
+  const std::uint64_t segCount = LoadBigEndian16(&bytes[6]) / 2;
+  const std::uint64_t arrays = kFormat4HeaderSize + 2 + 8 * segCount;
+  if (length < arrays || !Read(walk, 0, length, &bytes)) {
+    return "the format 4 character map is too short for its segments";
+  }
+  const auto at = [&](std::uint64_t position) { return LoadBigEndian16(&bytes[position]); };
+  const std::uint64_t endCodes = kFormat4HeaderSize;
+  const std::uint64_t startCodes = endCodes + 2 * segCount + 2;
+  const std::uint64_t idDeltas = startCodes + 2 * segCount;
+  const std::uint64_t idRangeOffsets = idDeltas + 2 * segCount;
+  const std::int64_t glyphIdCount = static_cast<std::int64_t>((length - arrays) / 2);
+  bool indexFits = true;
+  // The last segment, which the format requires to map 0xFFFF, is not read.
+  for (std::uint64_t i = 0; i + 1 < segCount; ++i) {
+    const std::uint16_t start = at(startCodes + 2 * i);
+    const std::uint16_t end = at(endCodes + 2 * i);
+    const std::uint16_t delta = at(idDeltas + 2 * i);
+    const std::uint16_t rangeOffset = at(idRangeOffsets + 2 * i);
+    if (start > end) continue;
+    const bool mapped = MapRange(walk, start, end, [&](std::uint32_t c, std::uint64_t* glyph) {
+      if (rangeOffset == 0) {
+        *glyph = (c + delta) & 0xFFFF;
+        return true;
+      }
+      // The offset counts bytes from this segment's idRangeOffset entry to the glyph's entry.
+      const std::int64_t index = rangeOffset / 2 + std::int64_t{c} - start +
+                                 static_cast<std::int64_t>(i) - static_cast<std::int64_t>(segCount);
+      if (index < 0 || index >= glyphIdCount) return indexFits = false;
+      const std::uint16_t entry = at(arrays + 2 * static_cast<std::uint64_t>(index));
+      *glyph = entry == 0 ? 0 : (entry + delta) & 0xFFFF;
+      return true;
+    });
+    if (!indexFits) return "a format 4 segment points past the glyph index array";
+    if (!mapped) return kOverlapping;
+  }
+  return "";
+}
+
+std::string ReadFormat6(Walk& walk) {
+  std::vector<unsigned char> bytes;
+  if (!Read(walk, 0, kFormat6HeaderSize, &bytes)) return "the format 6 character map is too short";
+  const std::uint16_t firstCode = LoadBigEndian16(&bytes[6]);
+  const std::uint64_t entryCount = LoadBigEndian16(&bytes[8]);
+  if (entryCount == 0) return "";
+  if (!Read(walk, kFormat6HeaderSize, 2 * entryCount, &bytes)) {
+    return "the format 6 character map is too short for its entries";
+  }
+  const std::uint32_t last = firstCode + static_cast<std::uint32_t>(entryCount) - 1;
+  MapRange(walk, firstCode, last, [&](std::uint32_t c, std::uint64_t* glyph) {
+    *glyph = LoadBigEndian16(&bytes[2 * (c - firstCode)]);
+    return true;
+  });
+  return "";
+}
+
+// Format 12 maps each group's code points to consecutive glyphs, format 13 all to one glyph.
+std::string ReadGroups(Walk& walk, bool consecutive) {
+  std::vector<unsigned char> bytes;
+  if (!Read(walk, 0, kFormat12HeaderSize, &bytes)) return "the character map's header is cut";
+  const std::uint64_t numGroups = LoadBigEndian32(&bytes[12]);
+  if (numGroups > (walk.available - kFormat12HeaderSize) / kGroupSize) {
+    return "the character map's groups run past the end of the 'cmap' table";
+  }
+  for (std::uint64_t first = 0; first < numGroups; first += kGroupsPerRead) {
+    const std::uint64_t count = std::min(kGroupsPerRead, numGroups - first);
+    if (!Read(walk, kFormat12HeaderSize + first * kGroupSize, count * kGroupSize, &bytes)) {
+      return "the character map's groups cannot be read";
+    }
+    for (std::uint64_t g = 0; g < count; ++g) {
+      const unsigned char* group = &bytes[g * kGroupSize];
+      const std::uint32_t startCode = LoadBigEndian32(group);
+      const std::uint32_t endCode = LoadBigEndian32(group + 4);
+      const std::uint64_t startGlyph = LoadBigEndian32(group + 8);
+      if (startCode > endCode) continue;
+      const bool mapped =
+          MapRange(walk, startCode, endCode, [&](std::uint32_t c, std::uint64_t* glyph) {
+            *glyph = consecutive ? startGlyph + (c - startCode) : startGlyph;
+            return true;
+          });
+      if (!mapped) return kOverlapping;
+    }
+  }
+  return "";
+}
+
+}  // namespace
+
+std::string ReadCharacterMap(const CharacterMapSource& cmap, std::uint16_t numGlyphs,
+                             std::vector<std::uint16_t>* glyphs) {
+  Walk walk{cmap, 0, cmap.length, numGlyphs, glyphs, 0};
+  std::vector<unsigned char> bytes;
+  if (!Read(walk, 0, kHeaderSize, &bytes)) return kTooShort;
+  const std::uint64_t numTables = LoadBigEndian16(&bytes[2]);
+  if (!Read(walk, kHeaderSize, kEncodingRecordSize * numTables, &bytes)) return kTooShort;
+  const unsigned char* chosen = nullptr;
+  for (const EncodingPair& pair : kPreferredPairs) {
+    for (std::uint64_t i = 0; i < numTables && chosen == nullptr; ++i) {
+      const unsigned char* record = &bytes[kEncodingRecordSize * i];
+      if (LoadBigEndian16(record) == pair.platformID &&
+          LoadBigEndian16(record + 2) == pair.encodingID) {
+        chosen = record;
+      }
+    }
+    if (chosen != nullptr) break;
+  }
+  if (chosen == nullptr) return "";
+  walk.start = LoadBigEndian32(chosen + 4);
+  if (walk.start >= cmap.length) return "the chosen character map lies outside the 'cmap' table";
+  walk.available = cmap.length - walk.start;
+  // A subtable without overlaps visits each code point of the rules once; sixteen times that
+  // leaves room for any real font.
+  walk.visitsLeft = 16 * std::int64_t{CodePointIndexCount()};
+  if (!Read(walk, 0, 2, &bytes)) return "the chosen character map is cut";
+  switch (LoadBigEndian16(bytes.data())) {
+    case 0:
+      return ReadFormat0(walk);
+    case 4:
+      return ReadFormat4(walk);
+    case 6:
+      return ReadFormat6(walk);
+    case 12:
+      return ReadGroups(walk, true);
+    case 13:
+      return ReadGroups(walk, false);
+    default:
+      return "";
+  }
+}

@@ -1,0 +1,118 @@
+// The rules behind the suggested width. The OpenType definition of xAvgCharWidth is the average
+// advance of all non-zero-width glyphs from OS/2 version 3 on, and a weighted average of a-z and
+// the space before it. Windows (GDI) sizes a text cell from the field, so a fixed-pitch font, or
+// a CJK font whose full-width glyphs are twice its half-width ones, needs the half-width advance.
+#include "font/width_rules.h"
+
+#include <cstdlib>
+
+namespace {
+
+// The OpenType weights of a-z (per thousand of text); the space weighs the rest.
+constexpr std::int32_t kLetterWeights[26] = {64, 14, 27, 35, 100, 20, 14, 42, 63, 3,  6, 35, 20,
+                                             56, 56, 17, 4,  49,  56, 71, 31, 10, 18, 3, 18, 2};
+constexpr std::int32_t kSpaceWeight = 166;
+
+constexpr std::int32_t kMinHalfWidthCount = 90;
+constexpr std::int32_t kMinCjkCount = 1000;
+constexpr std::int32_t kDuospacedTolerance = 2;
+constexpr std::int32_t kOkTolerance = 1;
+constexpr std::uint16_t kLastWeightedVersion = 2;
+
+struct Mode {
+  std::optional<std::int32_t> advance;
+  std::int32_t count = 0;  // how many have that advance
+  std::int32_t total = 0;  // how many were counted
+};
+
+// The most common advance among the mapped code points with indexes first..last; a tie goes to
+// the smaller advance. Counting into a table of every 16-bit advance keeps this linear.
+Mode MostCommonAdvance(const FaceFacts& facts, std::int32_t first, std::int32_t last) {
+  std::vector<std::int32_t> counts(65536, 0);
+  Mode mode;
+  for (std::int32_t i = first; i <= last; ++i) {
+    const std::uint16_t glyph = facts.glyphs[static_cast<std::size_t>(i)];
+    if (glyph == 0) continue;
+    const std::uint16_t advance = facts.advances[glyph];
+    const std::int32_t count = ++counts[advance];
+    ++mode.total;
+    if (count > mode.count || (count == mode.count && advance < *mode.advance)) {
+      mode.advance = advance;
+      mode.count = count;
+    }
+  }
+  return mode;
+}
+
+std::int32_t Average(const FaceFacts& facts) {
+  std::int64_t sum = 0;
+  std::int64_t count = 0;
+  for (const std::uint16_t advance : facts.advances) {
+    if (advance == 0) continue;
+    sum += advance;
+    ++count;
+  }
+  // Rounded half up, in integers.
+  return count == 0 ? 0 : static_cast<std::int32_t>((2 * sum + count) / (2 * count));
+}
+
+std::optional<std::int32_t> WeightedAverage(const FaceFacts& facts) {
+  std::int64_t sum = 0;
+  for (std::uint32_t c = 0; c <= 26; ++c) {
+    const std::uint32_t codePoint = c < 26 ? 'a' + c : ' ';
+    const std::uint16_t glyph = facts.glyphs[static_cast<std::size_t>(CodePointIndex(codePoint))];
+    if (glyph == 0) return std::nullopt;
+    sum += std::int64_t{facts.advances[glyph]} * (c < 26 ? kLetterWeights[c] : kSpaceWeight);
+  }
+  return static_cast<std::int32_t>((sum + 500) / 1000);
+}
+
+}  // namespace
+
+std::int32_t CodePointIndex(std::uint32_t codePoint) {
+  std::int32_t base = 0;
+  for (const CodePointRange& range : kRuleRanges) {
+    if (codePoint >= range.first && codePoint <= range.last) {
+      return base + static_cast<std::int32_t>(codePoint - range.first);
+    }
+    base += static_cast<std::int32_t>(range.last - range.first + 1);
+  }
+  return -1;
+}
+
+std::int32_t CodePointIndexCount() {
+  std::int32_t count = 0;
+  for (const CodePointRange& range : kRuleRanges) {
+    count += static_cast<std::int32_t>(range.last - range.first + 1);
+  }
+  return count;
+}
+
+WidthVerdict ApplyWidthRules(const FaceFacts& facts) {
+  WidthVerdict verdict;
+  verdict.average = Average(facts);
+  verdict.weightedAverage = WeightedAverage(facts);
+  const Mode half = MostCommonAdvance(facts, 0, kAsciiCount - 1);
+  verdict.halfWidth = half.advance;
+  verdict.halfWidthCount = half.count;
+  const Mode full = MostCommonAdvance(facts, kAsciiCount, CodePointIndexCount() - 1);
+  verdict.fullWidth = full.advance;
+  verdict.cjkCount = full.total;
+
+  if (verdict.halfWidthCount >= kMinHalfWidthCount) {
+    if (verdict.cjkCount < kMinCjkCount) {
+      verdict.kind = WidthKind::kMonospaced;
+    } else if (std::abs(2 * *verdict.halfWidth - *verdict.fullWidth) <= kDuospacedTolerance) {
+      verdict.kind = WidthKind::kDuospaced;
+    }
+  }
+  if (verdict.kind != WidthKind::kProportional) {
+    verdict.suggested = *verdict.halfWidth;
+  } else if (facts.os2Version <= kLastWeightedVersion && verdict.weightedAverage) {
+    verdict.suggested = *verdict.weightedAverage;
+  } else {
+    verdict.suggested = verdict.average;
+  }
+  verdict.ok = std::abs(facts.xAvgCharWidth - verdict.suggested) <= kOkTolerance;
+  return verdict;
+}

@@ -1,0 +1,55 @@
+// Which xAvgCharWidth a face needs: the OpenType averages, and the half-width cell that Windows
+// sizes text from for fixed-pitch fonts and CJK fonts whose full-width glyphs are twice as wide.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+struct CodePointRange {
+  std::uint32_t first;
+  std::uint32_t last;
+};
+
+// The code points whose glyphs the rules look at, in this order: U+0020..U+007E, then the CJK
+// blocks (kana, CJK ideographs with their extensions and compatibility forms, Hangul syllables).
+constexpr std::uint32_t kAsciiFirst = 0x20;
+constexpr std::uint32_t kAsciiCount = 95;
+inline constexpr CodePointRange kRuleRanges[] = {
+    {kAsciiFirst, kAsciiFirst + kAsciiCount - 1},
+    {0x3040, 0x30FF},    // Hiragana and Katakana
+    {0x3400, 0x4DBF},    // CJK Unified Ideographs Extension A
+    {0x4E00, 0x9FFF},    // CJK Unified Ideographs
+    {0xAC00, 0xD7A3},    // Hangul Syllables
+    {0xF900, 0xFAFF},    // CJK Compatibility Ideographs
+    {0x20000, 0x2FFFF},  // the Supplementary Ideographic Plane
+};
+// The index of codePoint among the code points above, or -1 when the rules ignore it.
+std::int32_t CodePointIndex(std::uint32_t codePoint);
+// How many code points the rules look at.
+std::int32_t CodePointIndexCount();
+
+// What the rules need to know of one face.
+struct FaceFacts {
+  std::uint16_t os2Version = 0;
+  std::int16_t xAvgCharWidth = 0;
+  std::vector<std::uint16_t> advances;  // one per glyph, numGlyphs in all
+  std::vector<std::uint16_t> glyphs;    // one per CodePointIndex; 0 where nothing is mapped
+};
+
+enum class WidthKind { kProportional, kMonospaced, kDuospaced };
+
+struct WidthVerdict {
+  std::int32_t average = 0;  // mean advance of the glyphs whose advance is not 0, rounded
+  std::optional<std::int32_t> weightedAverage;  // a-z and space, weighted; none when one lacks
+  std::optional<std::int32_t> halfWidth;        // most common advance of U+0020..U+007E
+  std::int32_t halfWidthCount = 0;              // how many of those 95 have it
+  std::optional<std::int32_t> fullWidth;        // most common advance of the CJK code points
+  std::int32_t cjkCount = 0;                    // how many CJK code points are mapped
+  WidthKind kind = WidthKind::kProportional;
+  std::int32_t suggested = 0;
+  bool ok = false;  // the stored value lies within 1 of the suggested one
+};
+
+// Applies the rules to one face.
+WidthVerdict ApplyWidthRules(const FaceFacts& facts);

@@ -1,0 +1,39 @@
+// The fix command for a POSIX shell: the name in single quotes unless it is plainly safe.
+#include <cstring>
+
+#include "check/fix_command.h"
+
+namespace {
+
+// Characters that no shell treats specially.
+bool IsPlain(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+         std::strchr("_-+=.,/:@%", c) != nullptr;
+}
+
+bool NeedsQuotes(const std::string& text) {
+  for (const char c : text) {
+    if (!IsPlain(c)) return true;
+  }
+  return text.empty();
+}
+
+}  // namespace
+
+std::string FixCommand(const std::string& path, std::int32_t width) {
+  // quenlo refuses an argument that starts with a quote, or that holds one beside a blank or a
+  // control character; "./" in front mends the first.
+  std::string name = path;
+  bool blankOrControl = false;
+  for (const char c : name) blankOrControl |= static_cast<unsigned char>(c) <= ' ';
+  if (blankOrControl && name.find('"') != std::string::npos) return "";
+  if (!name.empty() && name[0] == '"') name = "./" + name;
+
+  std::string quoted = name;
+  if (NeedsQuotes(name)) {
+    quoted = "'";
+    for (const char c : name) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    quoted += "'";
+  }
+  return "quenlo -w " + std::to_string(width) + " " + quoted;
+}

@@ -1,0 +1,190 @@
+// Runs the built width check as a user would: its report, its exit status, and the files it was
+// pointed at, which it must never change.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/files.h"
+#include "tests/metrics_fonts.h"
+#include "tests/run_program.h"
+
+namespace {
+
+const char kCheck[] = QUENLO_CHECK_PROGRAM;
+const char kQuenlo[] = QUENLO_PROGRAM;
+const char kBizUdGothic[] = "/usr/share/fonts/truetype/bizud-gothic/BIZUDGothic-Regular.ttf";
+
+// A CJK font with 1:2 widths: U+0020..U+007E at 500, 1000 ideographs at 1000.
+Bytes CjkFont(std::int16_t stored, std::uint32_t sfntVersion = 0x00010000) {
+  MetricsFont font;
+  font.sfntVersion = sfntVersion;
+  font.xAvgCharWidth = stored;
+  font.advances = std::vector<std::uint16_t>(96, 500);
+  font.advances[0] = 0;
+  font.advances.resize(96 + 1000, 1000);
+  font.cmap = CmapTable({{3, 10, CmapFormat12({{0x20, 0x7E, 1}, {0x4E00, 0x4E00 + 999, 96}})}});
+  return BuildMetricsFont(font);
+}
+
+const std::string kCjkReason =
+    "half-width advance of a CJK font with 1:2 widths: 95 of 95 ASCII characters at 500, full "
+    "width 1000 (1000 CJK characters)";
+
+class CheckTest : public testing::Test {
+ protected:
+  Outcome Check(std::vector<std::string> arguments, const RunOptions& options = {}) {
+    arguments.insert(arguments.begin(), kCheck);
+    return RunCommand(arguments, dir_.Path(""), options);
+  }
+  TempDir dir_;
+};
+
+TEST_F(CheckTest, PrintsTheFixThatMakesTheFontOk) {
+  WriteFileBytes(dir_.Path("My Font.ttf"), CjkFont(980));
+  const auto before = Snapshot(dir_);
+  const Outcome first = Check({"My Font.ttf"});
+  EXPECT_EQ(first.status, 1);
+  EXPECT_EQ(first.err, "");
+  EXPECT_EQ(first.out, "My Font.ttf: xAvgCharWidth 980, should be 500: " + kCjkReason +
+                           "\n  fix: quenlo -w 500 'My Font.ttf'\n");
+  EXPECT_EQ(Snapshot(dir_), before);
+
+  // The printed command, pasted into a shell, with the built quenlo.
+  const std::string command = first.out.substr(first.out.find("fix: ") + 5);
+  const Outcome fix = RunCommand({"/bin/sh", "-c", "quenlo() { \"$QUENLO\" \"$@\"; }; " + command},
+                                 dir_.Path(""), {{"QUENLO=" + std::string(kQuenlo)}, false, {}});
+  EXPECT_EQ(fix.status, 0) << fix.err;
+
+  const Outcome second = Check({"My Font.ttf"});
+  EXPECT_EQ(second.status, 0);
+  EXPECT_EQ(second.out, "My Font.ttf: xAvgCharWidth 500 ok: " + kCjkReason + "\n");
+}
+
+TEST_F(CheckTest, JsonHasEveryFieldForEachFace) {
+  WriteFileBytes(dir_.Path("a.ttf"), CjkFont(980));
+  WriteFileBytes(dir_.Path("b.ttc"),
+                 BuildCollection({CjkFont(500), CjkFont(500, 0x4F54544F)}, true));
+  WriteFileBytes(dir_.Path("bad\xFC.ttf"), Bytes(20, 'x'));
+  const Outcome outcome = Check({"--json", "a.ttf", "b.ttc", "bad\xFC.ttf"});
+  EXPECT_EQ(outcome.status, 2);
+  const std::string fields =
+      "\"os2Version\": 4, \"unitsPerEm\": 1000, \"xAvgCharWidth\": 980, \"average\": 957, "
+      "\"weightedAverage\": 500, \"halfWidth\": 500, \"halfWidthCount\": 95, \"fullWidth\": "
+      "1000, \"cjkCount\": 1000, \"kind\": \"duospaced\", \"suggested\": 500, ";
+  std::string member = fields;
+  member.replace(member.find("980"), 3, "500");
+  EXPECT_EQ(outcome.out,
+            "[\n"
+            "{\"file\": \"a.ttf\", \"index\": null, \"sfntVersion\": \"0x00010000\", " +
+                fields + "\"ok\": false, \"patchable\": true},\n" +
+                "{\"file\": \"b.ttc\", \"index\": 0, \"sfntVersion\": \"0x00010000\", " + member +
+                "\"ok\": true, \"patchable\": false},\n" +
+                "{\"file\": \"b.ttc\", \"index\": 1, \"sfntVersion\": \"OTTO\", " + member +
+                "\"ok\": true, \"patchable\": false},\n" +
+                "{\"file\": \"bad\\u00fc.ttf\", \"error\": \"not a TrueType or CFF font\"}\n]\n");
+  EXPECT_EQ(outcome.err, "quenlo-check: bad\xFC.ttf: not a TrueType or CFF font\n");
+}
+
+TEST_F(CheckTest, SaysWhatQuenloCannotFixAndWhatIsShared) {
+  WriteFileBytes(dir_.Path("c.otf"), CjkFont(980, 0x4F54544F));
+  WriteFileBytes(dir_.Path("d.ttc"), BuildCollection({CjkFont(980), CjkFont(980)}, true));
+  const Outcome outcome = Check({"c.otf", "d.ttc"});
+  EXPECT_EQ(outcome.status, 1);
+  const std::string cannot =
+      "  quenlo cannot fix it: it patches single TrueType-outline fonts only, and this is ";
+  EXPECT_EQ(outcome.out, "c.otf: xAvgCharWidth 980, should be 500: " + kCjkReason + "\n" + cannot +
+                             "a CFF font\n" + "d.ttc#0: xAvgCharWidth 980, should be 500: " +
+                             kCjkReason + "\n" + cannot + "a member of a collection\n" +
+                             "  its OS/2 table is shared with #1: one write changes them all\n" +
+                             "d.ttc#1: xAvgCharWidth 980, should be 500: " + kCjkReason + "\n" +
+                             cannot + "a member of a collection\n" +
+                             "  its OS/2 table is shared with #0: one write changes them all\n");
+}
+
+struct TroubleCase {
+  const char* name;
+  std::vector<std::string> arguments;
+  std::string out;
+  std::string errStart;  // what standard error starts with
+  RunOptions options;
+};
+
+void PrintTo(const TroubleCase& c, std::ostream* os) { *os << c.name; }
+
+class CheckTroubleTest : public CheckTest, public testing::WithParamInterface<TroubleCase> {};
+
+TEST_P(CheckTroubleTest, ExitsTwoAndSaysWhyOnStandardError) {
+  const TroubleCase& c = GetParam();
+  WriteFileBytes(dir_.Path("ok.ttf"), CjkFont(500));
+  const auto before = Snapshot(dir_);
+  const Outcome outcome = Check(c.arguments, c.options);
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_EQ(outcome.out, c.out);
+  EXPECT_EQ(outcome.err.substr(0, c.errStart.size()), c.errStart) << outcome.err;
+  EXPECT_EQ(Snapshot(dir_), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CheckTroubleTest,
+    testing::Values(
+        TroubleCase{"NoArguments", {}, "", "quenlo-check: no font given\n\nUsage: ", {}},
+        TroubleCase{"UnknownOption", {"-x", "ok.ttf"}, "", "quenlo-check: unknown option -x\n", {}},
+        TroubleCase{"Missing",
+                    {"ok.ttf", "missing.ttf"},
+                    "ok.ttf: xAvgCharWidth 500 ok: " + kCjkReason + "\n",
+                    "quenlo-check: missing.ttf: cannot open the file\n",
+                    {}},
+        TroubleCase{"Directory", {"."}, "", "quenlo-check: .: cannot open the file\n", {}},
+        TroubleCase{"OutputClosed",
+                    {"ok.ttf"},
+                    "",
+                    "quenlo-check: cannot write the report: standard output is closed\n",
+                    {{}, false, {1}}}),
+    [](const testing::TestParamInfo<TroubleCase>& test) { return std::string(test.param.name); });
+
+TEST_F(CheckTest, HelpAndVersionGoToStandardOutput) {
+  const Outcome help = Check({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.out.substr(0, 37), "Usage: quenlo-check [--json] FONT...\n");
+  EXPECT_EQ(help.err, "");
+  const Outcome version = Check({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out.substr(0, 13), "quenlo-check ");
+  // After --, an argument that looks like an option is a font.
+  EXPECT_EQ(Check({"--", "--help"}).status, 2);
+}
+
+TEST_F(CheckTest, WorksWithStandardErrorClosed) {
+  WriteFileBytes(dir_.Path("a.ttf"), CjkFont(980));
+  const auto before = Snapshot(dir_);
+  const Outcome outcome = Check({"a.ttf", "missing.ttf"}, {{}, false, {2}});
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_EQ(outcome.out.substr(0, 26), "a.ttf: xAvgCharWidth 980, ");
+  EXPECT_EQ(Snapshot(dir_), before);
+}
+
+TEST_F(CheckTest, ReportThatCannotBeWrittenIsNeverASuccess) {
+  WriteFileBytes(dir_.Path("ok.ttf"), CjkFont(500));
+  const Outcome outcome =
+      RunCommand({"/bin/sh", "-c", "\"$0\" ok.ttf >/dev/full", kCheck}, dir_.Path(""));
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_EQ(outcome.err, "quenlo-check: cannot write the report to standard output\n");
+}
+
+TEST_F(CheckTest, RealCjkFontIsFixedByThePrintedCommand) {
+  const Bytes original = ReadFileBytes(kBizUdGothic);
+  if (original.empty()) GTEST_SKIP() << "install fonts-morisawa-bizud-gothic";
+  WriteFileBytes(dir_.Path("BIZUDGothic-Regular.ttf"), original);
+  const Outcome before = Check({"BIZUDGothic-Regular.ttf"});
+  EXPECT_EQ(before.status, 1);
+  EXPECT_EQ(before.out.substr(0, 64),
+            "BIZUDGothic-Regular.ttf: xAvgCharWidth 1962, should be 1024: hal");
+  EXPECT_NE(before.out.find("\n  fix: quenlo -w 1024 BIZUDGothic-Regular.ttf\n"),
+            std::string::npos);
+  EXPECT_EQ(RunCommand({kQuenlo, "-w", "1024", "BIZUDGothic-Regular.ttf"}, dir_.Path("")).status,
+            0);
+  EXPECT_EQ(Check({"BIZUDGothic-Regular.ttf"}).status, 0);
+}
+
+}  // namespace

@@ -1,0 +1,50 @@
+// Fonts for the width check's tests, with every table it reads built from a plain description.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "tests/font_builder.h"
+
+struct MetricsFont {
+  std::uint32_t sfntVersion = 0x00010000;
+  std::uint16_t os2Version = 4;
+  std::int16_t xAvgCharWidth = 500;
+  std::uint16_t unitsPerEm = 1000;
+  std::vector<std::uint16_t> advances;  // the long metrics, numberOfHMetrics of them
+  std::uint16_t numGlyphs = 0;          // 0 for as many as there are advances
+  Bytes cmap;                           // the whole cmap table, or empty for none
+};
+
+// The font: head, hhea, maxp, OS/2, hmtx and, when given, cmap.
+Bytes BuildMetricsFont(const MetricsFont& font);
+
+struct CmapSubtable {
+  std::uint16_t platformID;
+  std::uint16_t encodingID;
+  Bytes data;
+};
+
+// A cmap table holding the subtables in this order.
+Bytes CmapTable(const std::vector<CmapSubtable>& subtables);
+
+// A code point range and the glyph of its first code point.
+struct CmapGroup {
+  std::uint32_t first;
+  std::uint32_t last;
+  std::uint32_t glyph;
+};
+
+// Format 0: the glyph of each of the 256 codes.
+Bytes CmapFormat0(const std::vector<std::uint8_t>& glyphs);
+// Format 4 from groups (consecutive glyphs, through idDelta) plus the final 0xFFFF segment.
+// With glyphArray set, each segment takes its glyphs from the glyph index array instead.
+Bytes CmapFormat4(const std::vector<CmapGroup>& groups, bool glyphArray = false);
+// Format 6: glyphs for codes from firstCode on.
+Bytes CmapFormat6(std::uint16_t firstCode, const std::vector<std::uint16_t>& glyphs);
+// Format 12 (consecutive glyphs per group) or 13 (one glyph per group).
+Bytes CmapFormat12(const std::vector<CmapGroup>& groups, std::uint16_t format = 12);
+
+// A collection of the fonts. With os2SharedWithFirst, every member's OS/2 record points at the
+// first member's OS/2 table.
+Bytes BuildCollection(const std::vector<Bytes>& fonts, bool os2SharedWithFirst = false);
