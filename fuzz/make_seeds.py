@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Writes the fuzz targets' seed corpus: hand-made command tails and font files (with their
-truncations and a real font's header), each named by the SHA-1 of its content."""
+truncations and a real font's header), and small complete fonts for the width check's reader
+(each cmap format, a collection), each named by the SHA-1 of its content."""
 import hashlib
 import pathlib
 import struct
@@ -55,3 +56,42 @@ if REAL_FONT.exists():
     real = REAL_FONT.read_bytes()
     (num_tables,) = struct.unpack(">H", real[4:6])
     save("patcher", width + real[:12 + 16 * num_tables])
+
+
+def cmap(subtable, platform=3, encoding=1):
+    return struct.pack(">HHHHI", 0, 1, platform, encoding, 12) + subtable
+
+
+def metrics_font(cmap_table, version=0x00010000):
+    """A font with the tables the width check reads: four glyphs, the last at 1000."""
+    hhea = bytes(34) + struct.pack(">H", 3)
+    maxp = struct.pack(">IH", 0x5000, 4)
+    hmtx = struct.pack(">HhHhHh", 0, 0, 500, 0, 1000, 0) + struct.pack(">h", 0)
+    head = bytes(18) + struct.pack(">H", 1000) + bytes(34)
+    return font([(b"cmap", cmap_table), (b"OS/2", os2), (b"head", head), (b"hhea", hhea),
+                 (b"hmtx", hmtx), (b"maxp", maxp)], version)
+
+
+format0 = struct.pack(">HHH", 0, 262, 0) + bytes([1] * 128 + [2] * 128)
+format4 = (struct.pack(">HHHHHHH", 4, 40, 0, 4, 4, 1, 0) + struct.pack(">HHHHHHHH", 0x7E, 0xFFFF, 0,
+           0x20, 0xFFFF, 0xFFE1, 1, 0) + struct.pack(">HH", 0, 0))
+format4_array = (struct.pack(">HHHHHHH", 4, 38, 0, 4, 4, 1, 0) +
+                 struct.pack(">HHHHHHHHHH", 0x22, 0xFFFF, 0, 0x20, 0xFFFF, 0, 1, 4, 0, 1) +
+                 struct.pack(">HHH", 1, 2, 3))
+format6 = struct.pack(">HHHHH", 6, 16, 0, 0x20, 3) + struct.pack(">HHH", 1, 2, 3)
+format12 = struct.pack(">HHIII", 12, 0, 40, 0, 2) + struct.pack(">III", 0x20, 0x7E, 1) + \
+    struct.pack(">III", 0x4E00, 0x4FFF, 2)
+format13 = struct.pack(">HHIII", 13, 0, 28, 0, 1) + struct.pack(">III", 0x20, 0x7E, 1)
+readers = [metrics_font(cmap(format0)), metrics_font(cmap(format4)),
+           metrics_font(cmap(format4_array)), metrics_font(cmap(format6, 0, 3)),
+           metrics_font(cmap(format12, 3, 10)), metrics_font(cmap(format13, 0, 6)),
+           metrics_font(cmap(format12, 3, 10), 0x4F54544F)]
+for data in readers:
+    save("font_reader", data)
+# The member's table offsets count from the start of the collection, 16 bytes before it.
+member = bytearray(readers[4])
+for record in range(12, 12 + 16 * 6, 16):
+    (offset,) = struct.unpack(">I", member[record + 8:record + 12])
+    member[record + 8:record + 12] = struct.pack(">I", offset + 16)
+collection = struct.pack(">4sIII", b"ttcf", 0x10000, 1, 16) + bytes(member)
+save("font_reader", collection)

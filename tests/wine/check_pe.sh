@@ -1,12 +1,18 @@
 #!/bin/sh
-# Checks that the Windows program is a GUI-subsystem executable that imports no DLL but the
-# system's own, so that it runs without a console and without shipping any runtime beside it,
-# and that it stays small: at most 32 KiB.
+# Checks that a Windows program has the expected subsystem (gui: no console; console) and
+# imports no DLL but the system's own, so that it runs without shipping any runtime beside it,
+# and, when a limit is given, that it stays within that many bytes.
+#   check_pe.sh PROGRAM.exe gui|console [MAX_BYTES]
 set -eu
 exe=$1
+case $2 in
+gui) subsystem='00000002' ;;
+console) subsystem='00000003' ;;
+*) echo "usage: check_pe.sh PROGRAM.exe gui|console [MAX_BYTES]"; exit 2 ;;
+esac
 headers=$(x86_64-w64-mingw32-objdump -p "$exe")
-echo "$headers" | grep -q -E '^Subsystem[[:space:]]+00000002' || {
-  echo "$exe is not a Windows GUI program:"
+echo "$headers" | grep -q -E "^Subsystem[[:space:]]+$subsystem" || {
+  echo "$exe is not a Windows $2 program:"
   echo "$headers" | grep Subsystem
   exit 1
 }
@@ -18,8 +24,8 @@ if [ -n "$foreign" ]; then
   exit 1
 fi
 size=$(stat -c %s "$exe")
-if [ "$size" -gt 32768 ]; then
-  echo "$exe is $size bytes, more than 32 KiB"
+if [ -n "${3:-}" ] && [ "$size" -gt "$3" ]; then
+  echo "$exe is $size bytes, more than $3"
   exit 1
 fi
-echo "GUI subsystem; $size bytes; imports:" $dlls
+echo "$2 subsystem; $size bytes; imports:" $dlls

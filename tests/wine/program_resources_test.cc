@@ -73,6 +73,7 @@ TEST_P(ProgramResourcesTest, VersionInformationNamesTheProgram) {
   EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
 }
 
-INSTANTIATE_TEST_SUITE_P(Programs, ProgramResourcesTest, testing::Values(L"quenlo.exe"));
+INSTANTIATE_TEST_SUITE_P(Programs, ProgramResourcesTest,
+                         testing::Values(L"quenlo.exe", L"quenlo-check.exe"));
 
 }  // namespace

@@ -13,6 +13,7 @@ endif()
 include(ExternalProject)
 set(windows_dir ${CMAKE_BINARY_DIR}/windows)
 set(windows_program ${windows_dir}/quenlo.exe)
+set(windows_check ${windows_dir}/quenlo-check.exe)
 set(windows_launcher ${windows_dir}/tests/launcher.exe)
 ExternalProject_Add(quenlo_windows
   SOURCE_DIR ${PROJECT_SOURCE_DIR}
@@ -21,11 +22,14 @@ ExternalProject_Add(quenlo_windows
              -DCMAKE_BUILD_TYPE=Release
   BUILD_ALWAYS ON
   INSTALL_COMMAND ""
-  BUILD_BYPRODUCTS ${windows_program} ${windows_launcher})
+  BUILD_BYPRODUCTS ${windows_program} ${windows_check} ${windows_launcher})
 
-add_test(NAME windows_program_is_gui_and_self_contained
-         COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/wine/check_pe.sh ${windows_program})
-set_tests_properties(windows_program_is_gui_and_self_contained PROPERTIES LABELS windows)
+add_test(NAME windows_program_is_gui_small_and_self_contained
+         COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/wine/check_pe.sh ${windows_program} gui 32768)
+add_test(NAME windows_check_is_console_and_self_contained
+         COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/wine/check_pe.sh ${windows_check} console)
+set_tests_properties(windows_program_is_gui_small_and_self_contained
+                     windows_check_is_console_and_self_contained PROPERTIES LABELS windows)
 add_test(NAME windows_build_is_reproducible
          COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/wine/check_reproducible.sh ${PROJECT_SOURCE_DIR}
                  ${CMAKE_BINARY_DIR}/reproducible)
@@ -58,7 +62,8 @@ function(quenlo_wine_test name)
                        ENVIRONMENT "${wine_environment}" ENVIRONMENT_MODIFICATION "${no_display}")
 endfunction()
 
-foreach(test scanner_test entry_test patcher_test windows_test program_resources_test)
+foreach(test scanner_test entry_test patcher_test windows_test program_resources_test
+             width_rules_test font_faces_test report_test)
   quenlo_wine_test(wine_${test} ${QUENLO_WINE} ${windows_dir}/tests/${test}.exe)
 endforeach()
 
@@ -67,7 +72,9 @@ add_executable(wine_end_to_end_test wine/wine_end_to_end_test.cc)
 target_link_libraries(wine_end_to_end_test PRIVATE quenlo_run_program GTest::gtest_main)
 target_compile_definitions(wine_end_to_end_test PRIVATE
   QUENLO_WINE="${QUENLO_WINE}" QUENLO_WINE_PREFIX="${prefix}"
-  QUENLO_WINDOWS_PROGRAM="${windows_program}" QUENLO_LAUNCHER="${windows_launcher}")
+  QUENLO_WINDOWS_PROGRAM="${windows_program}" QUENLO_LAUNCHER="${windows_launcher}"
+  QUENLO_WINDOWS_CHECK="${windows_check}" QUENLO_CHECK_PROGRAM="$<TARGET_FILE:quenlo-check>")
+add_dependencies(wine_end_to_end_test quenlo-check)
 add_dependencies(wine_end_to_end_test quenlo_windows)
 gtest_discover_tests(wine_end_to_end_test TEST_PREFIX wine.
                      PROPERTIES FIXTURES_REQUIRED wine LABELS wine)

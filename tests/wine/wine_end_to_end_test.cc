@@ -23,6 +23,8 @@ const char kPrefix[] = QUENLO_WINE_PREFIX;
 const char kProgram[] = QUENLO_WINDOWS_PROGRAM;
 const char kLauncher[] = QUENLO_LAUNCHER;
 const char kRealFont[] = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+const char kWindowsCheck[] = QUENLO_WINDOWS_CHECK;
+const char kLinuxCheck[] = QUENLO_CHECK_PROGRAM;
 
 struct MessageBox {
   std::string owner;
@@ -273,6 +275,44 @@ TEST_F(WineTest, RealFontChangesInExactlyTheTwoFieldBytes) {
   const std::uint32_t os2 = TableOffset(original, "OS/2");
   EXPECT_EQ(DifferingPositions(original, after), (std::vector<std::size_t>{os2 + 2u, os2 + 3u}));
   EXPECT_EQ(after, Patched(original, 500));
+}
+
+// The width check's Windows build reads the same faces as the Linux one and reports them alike;
+// only the program in the printed fix differs.
+TEST_F(WineTest, CheckReportsAsTheLinuxCheckDoes) {
+  const char* const fonts[] = {kRealFont, "/usr/share/fonts/truetype/noto/NotoSansMono-Regular.ttf",
+                               "/usr/share/fonts/truetype/bizud-gothic/BIZUDGothic-Regular.ttf",
+                               "/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc",
+                               "/usr/share/fonts/opentype/freefont/FreeSerif.otf"};
+  std::vector<std::string> names;
+  for (const char* font : fonts) {
+    const Bytes bytes = ReadFileBytes(font);
+    ASSERT_FALSE(bytes.empty()) << font << ": install the packages of tests/packages.txt";
+    const std::string name = std::string(font).substr(std::string(font).rfind('/') + 1);
+    WriteFileBytes(dir_.Path(name), bytes);
+    names.push_back(name);
+  }
+  WriteFileBytes(dir_.Path("\xE5\xAD\x97\xE4\xBD\x93.ttf"),
+                 SampleFont());  // a name outside code page 1252
+  names.push_back("\xE5\xAD\x97\xE4\xBD\x93.ttf");
+  names.push_back("missing.ttf");
+  const auto before = Snapshot(dir_);
+  for (const bool json : {false, true}) {
+    std::vector<std::string> arguments = names;
+    if (json) arguments.insert(arguments.begin(), "--json");
+    arguments.insert(arguments.begin(), kLinuxCheck);
+    const Outcome onLinux = RunCommand(arguments, dir_.Path(""));
+    arguments[0] = kWindowsCheck;
+    const Outcome onWindows = UnderWine(dir_, arguments);
+    EXPECT_EQ(onWindows.status, onLinux.status);
+    EXPECT_EQ(onLinux.status, 2);
+    std::string expected = onLinux.out;
+    for (std::size_t at = 0; (at = expected.find("fix: quenlo ", at)) != std::string::npos;) {
+      expected.replace(at, 12, "fix: quenlo.exe ");
+    }
+    EXPECT_EQ(onWindows.out, expected);
+  }
+  EXPECT_EQ(Snapshot(dir_), before);
 }
 
 }  // namespace
