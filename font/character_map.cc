@@ -48,28 +48,28 @@ bool Read(const Walk& walk, std::uint64_t position, std::uint64_t count,
                                   bytes->data(), bytes->size());
 }
 
-void Map(Walk& walk, std::uint32_t codePoint, std::uint64_t glyph) {
-  if (glyph == 0 || glyph >= walk.numGlyphs) return;
-  (*walk.glyphs)[static_cast<std::size_t>(CodePointIndex(codePoint))] =
-      static_cast<std::uint16_t>(glyph);
-}
-
-// Calls glyphOf for each code point of first..last that the rules look at, and maps it to the
-// glyph returned; false when the visits run out or glyphOf fails.
+// Calls glyphOf for each code point of first..last that the rules look at, and stores the glyph
+// it returns unless that is 0 or past the last glyph; false when the visits run out or glyphOf
+// fails.
 template <typename GlyphOf>
 bool MapRange(Walk& walk, std::uint32_t first, std::uint32_t last, GlyphOf glyphOf) {
+  std::uint32_t base = 0;  // the index of the range's first code point
   for (const CodePointRange& range : kRuleRanges) {
-    const std::uint32_t from = std::max(first, range.first);
-    const std::uint32_t to = std::min(last, range.last);
-    if (from > to) continue;
-    walk.visitsLeft -= to - from + 1;
-    if (walk.visitsLeft < 0) return false;
-    for (std::uint32_t c = from;; ++c) {
-      std::uint64_t glyph = 0;
-      if (!glyphOf(c, &glyph)) return false;
-      Map(walk, c, glyph);
-      if (c == to) break;
+    if (range.first > last) break;  // the ranges ascend
+    if (range.last >= first) {
+      const std::uint32_t from = std::max(first, range.first);
+      const std::uint32_t to = std::min(last, range.last);
+      walk.visitsLeft -= to - from + 1;
+      if (walk.visitsLeft < 0) return false;
+      std::uint16_t* slot = walk.glyphs->data() + base + (from - range.first);
+      for (std::uint32_t c = from;; ++c, ++slot) {
+        std::uint64_t glyph = 0;
+        if (!glyphOf(c, &glyph)) return false;
+        if (glyph != 0 && glyph < walk.numGlyphs) *slot = static_cast<std::uint16_t>(glyph);
+        if (c == to) break;
+      }
     }
+    base += range.last - range.first + 1;
   }
   return true;
 }

@@ -22,6 +22,7 @@ constexpr std::uint64_t kUnitsPerEmInHead = 18;
 constexpr std::uint64_t kNumberOfHMetricsInHhea = 34;
 constexpr std::uint64_t kNumGlyphsInMaxp = 4;
 constexpr std::uint64_t kLongHorMetricSize = 4;
+constexpr std::size_t kMetricsPerRead = 16384;  // 64 KiB of hmtx at a time
 
 struct Table {
   bool found = false;
@@ -128,14 +129,23 @@ std::string ReadFace(FileHandle file, std::uint64_t size, std::uint64_t faceOffs
   // More long metrics than glyphs describe nothing more; the extra ones are not read.
   const std::uint16_t numberOfHMetrics = std::min(LoadBigEndian16(bytes.data()), numGlyphs);
   if (numberOfHMetrics == 0 && numGlyphs > 0) return "'hhea' gives no horizontal metrics";
-  if (!ReadInTable(file, tables.hmtx, 0, kLongHorMetricSize * numberOfHMetrics, &bytes)) {
+  if (kLongHorMetricSize * numberOfHMetrics > tables.hmtx.length) {
     return "the 'hmtx' table is shorter than its numberOfHMetrics long metrics";
   }
   facts.advances.resize(numGlyphs);
-  for (std::size_t glyph = 0; glyph < numGlyphs; ++glyph) {
-    // Glyphs past the long metrics repeat the last long metric's advance.
-    const std::size_t metric = std::min<std::size_t>(glyph, numberOfHMetrics - 1u);
-    facts.advances[glyph] = LoadBigEndian16(bytes.data() + kLongHorMetricSize * metric);
+  for (std::size_t first = 0; first < numberOfHMetrics; first += kMetricsPerRead) {
+    const std::size_t count = std::min<std::size_t>(kMetricsPerRead, numberOfHMetrics - first);
+    if (!ReadInTable(file, tables.hmtx, kLongHorMetricSize * first, kLongHorMetricSize * count,
+                     &bytes)) {
+      return "the 'hmtx' table cannot be read";
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+      facts.advances[first + i] = LoadBigEndian16(bytes.data() + kLongHorMetricSize * i);
+    }
+  }
+  // Glyphs past the long metrics repeat the last long metric's advance.
+  for (std::size_t glyph = numberOfHMetrics; glyph < numGlyphs; ++glyph) {
+    facts.advances[glyph] = facts.advances[numberOfHMetrics - 1u];
   }
 
   facts.glyphs.assign(static_cast<std::size_t>(CodePointIndexCount()), 0);
