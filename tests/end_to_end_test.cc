@@ -74,7 +74,9 @@ INSTANTIATE_TEST_SUITE_P(
                     SuccessCase{{"-w", "700", "My Font.ttf"}, "My Font.ttf", 700},
                     SuccessCase{{"\ttab.ttf"}, "\ttab.ttf", 8},
                     SuccessCase{{"\xFC.ttf"}, "\xFC.ttf", 8},
-                    SuccessCase{{"a\"b.ttf"}, "a\"b.ttf", 8}, SuccessCase{{"-W"}, "-W", 8}));
+                    SuccessCase{{"a\"b.ttf"}, "a\"b.ttf", 8}, SuccessCase{{"-W"}, "-W", 8},
+                    SuccessCase{{"./--help"}, "--help", 8},
+                    SuccessCase{{"-w", "9", "--version"}, "--version", 9}));
 
 // The standard streams a program may be started without: by a service manager, cron, or a
 // parent that closed its descriptors. Descriptors the program opens then take their numbers.
@@ -141,6 +143,7 @@ const Bytes kSample = SampleFont();
 
 const RefusalCase kRefusals[] = {
     RefusalCase{"NoArguments", {}, kSample, kNameMessage},
+    RefusalCase{"HelpWithAFile", {"--help", "font.ttf"}, kSample, kCantOpen},
     RefusalCase{"EmptyArgument", {""}, kSample, kNameMessage},
     RefusalCase{"WidthWithoutName", {"-w", "12"}, kSample, kNameMessage},
     RefusalCase{"WidthZero", {"-w", "0", "font.ttf"}, kSample, kWidthMessage},
@@ -197,6 +200,17 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<std::tuple<RefusalCase, ClosedStreams>>& test) {
       return std::string(std::get<0>(test.param).name) + "_" + std::get<1>(test.param).name;
     });
+
+TEST_F(EndToEndTest, HelpAndVersionAloneGoToStandardOutput) {
+  const Outcome help = RunProgram(dir_, {"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.out.substr(0, 48), "Usage: quenlo [-w <Width>] <Full TTF file name>\n");
+  EXPECT_EQ(help.err, "");
+  const Outcome version = RunProgram(dir_, {"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out.substr(0, 7), "quenlo ");
+  EXPECT_EQ(version.err, "");
+}
 
 TEST_F(EndToEndTest, EveryCutBeforeTheOs2OffsetEndsTheFileTooSoon) {
   // The sample's OS/2 record is its third: its offset field ends at byte 56.

@@ -116,7 +116,7 @@ def main():
                      if p.suffix.lower() in SUFFIXES and p.is_file() and not p.is_symlink())
     if len(sources) < args.min_files:
         print(f"widths: only {len(sources)} font files under {args.fonts}, "
-              f"{args.min_files} wanted: install the font packages of tests/packages.txt")
+              f"{args.min_files} wanted: install the font packages of packages/tests.txt")
         return 1
     compared = 0
     differing = 0

@@ -287,7 +287,7 @@ TEST_F(WineTest, CheckReportsAsTheLinuxCheckDoes) {
   std::vector<std::string> names;
   for (const char* font : fonts) {
     const Bytes bytes = ReadFileBytes(font);
-    ASSERT_FALSE(bytes.empty()) << font << ": install the packages of tests/packages.txt";
+    ASSERT_FALSE(bytes.empty()) << font << ": install the packages of packages/tests.txt";
     const std::string name = std::string(font).substr(std::string(font).rfind('/') + 1);
     WriteFileBytes(dir_.Path(name), bytes);
     names.push_back(name);
