@@ -15,6 +15,8 @@ set(windows_dir ${CMAKE_BINARY_DIR}/windows)
 set(windows_program ${windows_dir}/quenlo.exe)
 set(windows_check ${windows_dir}/quenlo-check.exe)
 set(windows_launcher ${windows_dir}/tests/launcher.exe)
+set(windows_text_metrics ${windows_dir}/tests/text_metrics.exe)
+set(windows_terminal_cells ${windows_dir}/tests/terminal_cells.exe)
 ExternalProject_Add(quenlo_windows
   SOURCE_DIR ${PROJECT_SOURCE_DIR}
   BINARY_DIR ${windows_dir}
@@ -22,7 +24,8 @@ ExternalProject_Add(quenlo_windows
              -DCMAKE_BUILD_TYPE=Release
   BUILD_ALWAYS ON
   INSTALL_COMMAND ""
-  BUILD_BYPRODUCTS ${windows_program} ${windows_check} ${windows_launcher})
+  BUILD_BYPRODUCTS ${windows_program} ${windows_check} ${windows_launcher} ${windows_text_metrics}
+                   ${windows_terminal_cells})
 
 add_test(NAME windows_program_is_gui_small_and_self_contained
          COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/wine/check_pe.sh ${windows_program} gui 32768)
@@ -46,13 +49,16 @@ endif()
 set(prefix ${CMAKE_BINARY_DIR}/wine-prefix)
 set(prefix_script ${CMAKE_CURRENT_SOURCE_DIR}/wine/prefix.sh)
 add_test(NAME wine_prefix_start COMMAND sh ${prefix_script} start ${prefix})
+set_tests_properties(wine_prefix_start PROPERTIES ENVIRONMENT "FONTCONFIG_FILE=${CMAKE_CURRENT_SOURCE_DIR}/wine/no-fonts.conf")
 add_test(NAME wine_prefix_stop COMMAND sh ${prefix_script} stop ${prefix})
 set_tests_properties(wine_prefix_start PROPERTIES FIXTURES_SETUP wine LABELS wine)
 set_tests_properties(wine_prefix_stop PROPERTIES FIXTURES_CLEANUP wine LABELS wine)
 
 # Wine names files in the Unix locale's encoding: a UTF-8 one keeps every name whatever the
-# caller's locale is.
-set(wine_environment "WINEPREFIX=${prefix};WINEDEBUG=-all;LC_ALL=C.UTF-8")
+# caller's locale is. The prefix sees none of the system's fonts, which would shadow a font of
+# the same family that a test loads for itself.
+set(no_fonts ${CMAKE_CURRENT_SOURCE_DIR}/wine/no-fonts.conf)
+set(wine_environment "WINEPREFIX=${prefix};WINEDEBUG=-all;LC_ALL=C.UTF-8;FONTCONFIG_FILE=${no_fonts}")
 # With a display, a message box would wait for someone to press OK.
 set(no_display "DISPLAY=unset:;WAYLAND_DISPLAY=unset:")
 
@@ -73,8 +79,10 @@ target_link_libraries(wine_end_to_end_test PRIVATE quenlo_run_program GTest::gte
 target_compile_definitions(wine_end_to_end_test PRIVATE
   QUENLO_WINE="${QUENLO_WINE}" QUENLO_WINE_PREFIX="${prefix}"
   QUENLO_WINDOWS_PROGRAM="${windows_program}" QUENLO_LAUNCHER="${windows_launcher}"
+  QUENLO_TEXT_METRICS="${windows_text_metrics}" QUENLO_NO_FONTS="${no_fonts}"
+  QUENLO_LINUX_PROGRAM="$<TARGET_FILE:quenlo>"
   QUENLO_WINDOWS_CHECK="${windows_check}" QUENLO_CHECK_PROGRAM="$<TARGET_FILE:quenlo-check>")
-add_dependencies(wine_end_to_end_test quenlo-check)
+add_dependencies(wine_end_to_end_test quenlo quenlo-check)
 add_dependencies(wine_end_to_end_test quenlo_windows)
 gtest_discover_tests(wine_end_to_end_test TEST_PREFIX wine.
                      PROPERTIES FIXTURES_REQUIRED wine LABELS wine)

@@ -24,6 +24,9 @@ const char kProgram[] = QUENLO_WINDOWS_PROGRAM;
 const char kLauncher[] = QUENLO_LAUNCHER;
 const char kRealFont[] = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 const char kWindowsCheck[] = QUENLO_WINDOWS_CHECK;
+const char kTextMetrics[] = QUENLO_TEXT_METRICS;
+const char kLinuxProgram[] = QUENLO_LINUX_PROGRAM;
+const char kNoFonts[] = QUENLO_NO_FONTS;
 const char kLinuxCheck[] = QUENLO_CHECK_PROGRAM;
 
 struct MessageBox {
@@ -85,11 +88,12 @@ std::string WindowsPath(const std::string& linuxPath) { return "Z:" + linuxPath;
 
 Outcome UnderWine(const TempDir& folder, std::vector<std::string> command) {
   command.insert(command.begin(), kWine);
-  return RunCommand(command, folder.Path(""),
-                    {{"WINEPREFIX=" + std::string(kPrefix), "WINEDEBUG=-all,+relay",
-                      "LC_ALL=C.UTF-8", "DISPLAY", "WAYLAND_DISPLAY"},
-                     false,
-                     {}});
+  return RunCommand(
+      command, folder.Path(""),
+      {{"WINEPREFIX=" + std::string(kPrefix), "WINEDEBUG=-all,+relay", "LC_ALL=C.UTF-8",
+        "FONTCONFIG_FILE=" + std::string(kNoFonts), "DISPLAY", "WAYLAND_DISPLAY"},
+       false,
+       {}});
 }
 
 // Runs the program with these arguments, rebuilt into a command line by Wine.
@@ -314,5 +318,76 @@ TEST_F(WineTest, CheckReportsAsTheLinuxCheckDoes) {
   }
   EXPECT_EQ(Snapshot(dir_), before);
 }
+
+// What GDI reports of a font at 100 pixels, read by the tests' own Windows program.
+struct TextMetrics {
+  long average = -1;  // tmAveCharWidth
+  long latin = -1;    // the advance of "a"
+  long full = -1;     // the advance of U+65E5
+};
+
+TextMetrics ReadTextMetrics(const TempDir& folder, const std::string& font,
+                            const std::string& family) {
+  const Outcome outcome = UnderWine(folder, {kTextMetrics, font, family});
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  TextMetrics metrics;
+  std::istringstream lines(outcome.out);
+  std::string name;
+  long value = 0;
+  while (lines >> name >> value) {
+    if (name == "tmAveCharWidth") metrics.average = value;
+    if (name == "a") metrics.latin = value;
+    if (name == "full") metrics.full = value;
+  }
+  return metrics;
+}
+
+struct CellCase {
+  const char* name;
+  const char* font;
+  const char* family;
+  bool fullWidth;  // a CJK font whose full-width glyphs are twice the half-width ones
+};
+
+void PrintTo(const CellCase& c, std::ostream* os) { *os << c.name; }
+
+class WineCellsTest : public WineTest, public testing::WithParamInterface<CellCase> {};
+
+// The fix as a user makes it: the check's suggestion, set by the Linux quenlo and by quenlo.exe
+// alike; afterwards GDI's average width is the cell that the glyphs fill.
+TEST_P(WineCellsTest, AverageWidthFitsTheCellsOnlyAfterTheFix) {
+  const CellCase& c = GetParam();
+  const Bytes shipped = ReadFileBytes(c.font);
+  ASSERT_FALSE(shipped.empty()) << c.font << ": install the packages of packages/tests.txt";
+  for (const char* name : {"shipped.ttf", "linux.ttf", "windows.ttf"}) {
+    WriteFileBytes(dir_.Path(name), shipped);
+  }
+  const Outcome check = RunCommand({kLinuxCheck, "--json", "shipped.ttf"}, dir_.Path(""));
+  const std::size_t at = check.out.find("\"suggested\": ");
+  ASSERT_NE(at, std::string::npos) << check.out;
+  const std::string width = std::to_string(std::stol(check.out.substr(at + 13)));
+  ASSERT_EQ(RunCommand({kLinuxProgram, "-w", width, "linux.ttf"}, dir_.Path("")).status, 0);
+  ExpectSilentSuccess(RunProgram(dir_, {"-w", width, "windows.ttf"}));
+  EXPECT_EQ(ReadFileBytes(dir_.Path("windows.ttf")), ReadFileBytes(dir_.Path("linux.ttf")));
+
+  const TextMetrics before = ReadTextMetrics(dir_, "shipped.ttf", c.family);
+  const TextMetrics after = ReadTextMetrics(dir_, "linux.ttf", c.family);
+  EXPECT_NE(before.average, before.latin);
+  EXPECT_EQ(after.average, after.latin);
+  if (c.fullWidth) {
+    EXPECT_NE(2 * before.average, before.full);
+    EXPECT_EQ(2 * after.average, after.full);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fonts, WineCellsTest,
+    testing::Values(CellCase{"CjkOneToTwo",
+                             "/usr/share/fonts/truetype/bizud-gothic/BIZUDGothic-Regular.ttf",
+                             "BIZ UDGothic", true},
+                    CellCase{"MonospacedWithWideGlyphs",
+                             "/usr/share/fonts/truetype/noto/NotoSansMono-Regular.ttf",
+                             "Noto Sans Mono", false}),
+    [](const testing::TestParamInfo<CellCase>& test) { return std::string(test.param.name); });
 
 }  // namespace
