@@ -6,11 +6,9 @@ worst cases. Needs hyperfine and GNU time.
 
     bench/check_run.py [--build build] [--runs 20] [--smoke]"""
 import argparse
-import json
 import os
 import pathlib
 import shutil
-import subprocess
 import sys
 import tempfile
 

@@ -4,7 +4,6 @@ fontTools, an independent reader: TrueType files get the width in xAvgCharWidth,
 length and differ only in the field's two bytes; CFF fonts and collections are refused and stay
 byte-identical. Where OpenType Sanitizer accepts a font, it must accept the patched copy too.
 Prints one summary line and exits non-zero on any failure."""
-import argparse
 import concurrent.futures
 import os
 import pathlib
@@ -16,9 +15,10 @@ import tempfile
 
 from fontTools.ttLib import TTFont
 
+import corpus
+
 FORMAT_MESSAGE = b"Incorrect TTF file format.\n"
 REFUSED_TAGS = {b"OTTO": "OTTO", b"ttcf": "ttcf", b"true": "true"}
-SUFFIXES = {".ttf", ".otf", ".ttc", ".otc"}
 
 
 def sanitizer_accepts(path):
@@ -71,18 +71,9 @@ def check(program, source, copy, width):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--program", required=True)
-    parser.add_argument("--fonts", default="/usr/share/fonts")
-    parser.add_argument("--min-files", type=int, default=1)
-    parser.add_argument("--seed", type=int, default=2026)
-    args = parser.parse_args()
-
-    sources = sorted(p for p in pathlib.Path(args.fonts).rglob("*")
-                     if p.suffix.lower() in SUFFIXES and p.is_file() and not p.is_symlink())
-    if len(sources) < args.min_files:
-        print(f"real fonts: only {len(sources)} font files under {args.fonts}, "
-              f"{args.min_files} wanted: install the font packages of packages/tests.txt")
+    args = corpus.arguments(__doc__, ("--seed", int, 2026))
+    sources = corpus.font_files(args, "real fonts")
+    if sources is None:
         return 1
     rng = random.Random(args.seed)
     widths = [rng.randint(1, 32767) for _ in sources]

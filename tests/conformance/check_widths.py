@@ -3,17 +3,16 @@
 field by field, with the same rules computed here from fontTools' reading of the font, an
 independent reader. Prints one summary line (faces compared, agreeing, differing) and exits
 non-zero when any face differs."""
-import argparse
 import concurrent.futures
 import json
 import os
-import pathlib
 import subprocess
 import sys
 
 from fontTools.ttLib import TTFont
 
-SUFFIXES = {".ttf", ".otf", ".ttc", ".otc"}
+import corpus
+
 WEIGHTS = dict(zip("abcdefghijklmnopqrstuvwxyz ",
                    [64, 14, 27, 35, 100, 20, 14, 42, 63, 3, 6, 35, 20, 56, 56, 17, 4, 49, 56, 71,
                     31, 10, 18, 3, 18, 2, 166]))
@@ -106,21 +105,12 @@ def compare(program, path):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--program", required=True)
-    parser.add_argument("--fonts", default="/usr/share/fonts")
-    parser.add_argument("--min-files", type=int, default=1)
-    args = parser.parse_args()
-
-    sources = sorted(p for p in pathlib.Path(args.fonts).rglob("*")
-                     if p.suffix.lower() in SUFFIXES and p.is_file() and not p.is_symlink())
-    if len(sources) < args.min_files:
-        print(f"widths: only {len(sources)} font files under {args.fonts}, "
-              f"{args.min_files} wanted: install the font packages of packages/tests.txt")
+    args = corpus.arguments(__doc__)
+    sources = corpus.font_files(args, "widths")
+    if sources is None:
         return 1
     compared = 0
     differing = 0
-    kinds = {}
     with concurrent.futures.ProcessPoolExecutor(max_workers=os.cpu_count()) as pool:
         for faces, differences in pool.map(compare, [args.program] * len(sources), sources):
             compared += faces
