@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "font/big_endian.h"
+#include "font/read_within.h"
 #include "font/width_rules.h"
 
 namespace {
@@ -42,10 +43,8 @@ struct Walk {
 
 bool Read(const Walk& walk, std::uint64_t position, std::uint64_t count,
           std::vector<unsigned char>* bytes) {
-  if (position > walk.available || count > walk.available - position) return false;
-  bytes->resize(static_cast<std::size_t>(count));
-  return count == 0 || FileReadAt(walk.cmap.file, walk.cmap.offset + walk.start + position,
-                                  bytes->data(), bytes->size());
+  return ReadWithin(walk.cmap.file, walk.cmap.offset + walk.start, walk.available, position, count,
+                    bytes);
 }
 
 // Calls glyphOf for each code point of first..last that the rules look at, and stores the glyph

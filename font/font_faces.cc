@@ -9,6 +9,7 @@
 #include "font/big_endian.h"
 #include "font/character_map.h"
 #include "font/file.h"
+#include "font/read_within.h"
 #include "font/sfnt.h"
 
 namespace {
@@ -37,9 +38,7 @@ struct Tables {
 // Reads count bytes at position of a file of size bytes, refusing what runs past its end.
 bool ReadBytes(FileHandle file, std::uint64_t size, std::uint64_t position, std::uint64_t count,
                std::vector<unsigned char>* bytes) {
-  if (position > size || count > size - position) return false;
-  bytes->resize(static_cast<std::size_t>(count));
-  return count == 0 || FileReadAt(file, position, bytes->data(), bytes->size());
+  return ReadWithin(file, 0, size, position, count, bytes);
 }
 
 std::string Quoted(const char* tag) { return std::string("'") + tag + "'"; }
@@ -96,9 +95,7 @@ std::string ReadDirectory(FileHandle file, std::uint64_t size, std::uint64_t fac
 // Reads count bytes at position within a table found by ReadDirectory.
 bool ReadInTable(FileHandle file, const Table& table, std::uint64_t position, std::uint64_t count,
                  std::vector<unsigned char>* bytes) {
-  if (position > table.length || count > table.length - position) return false;
-  bytes->resize(static_cast<std::size_t>(count));
-  return count == 0 || FileReadAt(file, table.offset + position, bytes->data(), bytes->size());
+  return ReadWithin(file, table.offset, table.length, position, count, bytes);
 }
 
 std::string ReadFace(FileHandle file, std::uint64_t size, std::uint64_t faceOffset,
