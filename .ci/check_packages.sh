@@ -17,7 +17,7 @@ status=0
 (cd "$work" && quenlo-check font.ttf) || status=$?
 [ "$status" = 1 ] || { echo "quenlo-check on the font gave $status, not 1"; exit 1; }
 (cd "$work" && quenlo -w 1024 font.ttf && quenlo-check font.ttf)
-man -w quenlo quenlo-check >/dev/null 2>&1 || test -f /usr/share/man/man1/quenlo-check.1.gz
+test -f /usr/share/man/man1/quenlo.1.gz && test -f /usr/share/man/man1/quenlo-check.1.gz
 
 expect_listing() {
   local listing=$1 expected=$2

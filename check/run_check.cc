@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "check/output.h"
 #include "check/report.h"
+#include "common/output.h"
 #include "common/version.h"
 #include "font/font_faces.h"
 

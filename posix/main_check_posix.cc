@@ -2,8 +2,8 @@
 #include <string>
 #include <vector>
 
-#include "check/output.h"
 #include "check/run_check.h"
+#include "common/output.h"
 #include "posix/standard_streams.h"
 
 int main(int argc, char** argv) {

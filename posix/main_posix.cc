@@ -1,10 +1,9 @@
 // The command-line program's entry: argv becomes the command tail that the shared entry reads.
-#include <unistd.h>
-
 #include <cstring>
 #include <string>
 
 #include "app/run.h"
+#include "common/output.h"
 #include "common/show_error.h"
 #include "common/version.h"
 #include "posix/command_tail.h"
@@ -24,11 +23,6 @@ constexpr char kHelp[] =
     "a file that cannot be opened, is cut short, is not TrueType, has no OS/2 table or one past\n"
     "its end, or cannot be written. quenlo-check tells which width a font needs.\n";
 
-// Writes text to standard output; false when it could not be written whole.
-bool PrintOut(const std::string& text) {
-  return write(STDOUT_FILENO, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -36,10 +30,10 @@ int main(int argc, char** argv) {
   // Only as the only argument, so that every other command line keeps its meaning; a file of
   // that name is reached as ./--help.
   if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-    return PrintOut(kHelp) ? kExitSuccess : kExitFailure;
+    return PrintOutput(kHelp) ? kExitSuccess : kExitFailure;
   }
   if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-    return PrintOut(std::string("quenlo ") + kVersion + "\n") ? kExitSuccess : kExitFailure;
+    return PrintOutput(std::string("quenlo ") + kVersion + "\n") ? kExitSuccess : kExitFailure;
   }
   std::string tail;
   if (!BuildCommandTail(argc, argv, &tail)) {

@@ -1,9 +1,9 @@
-// The width check's output on POSIX systems, written with write(2) so that a failure shows.
+// Output on POSIX systems, written with write(2) so that a failure shows.
 #include <unistd.h>
 
 #include <cerrno>
 
-#include "check/output.h"
+#include "common/output.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "check/output.h"
+#include "common/output.h"
 
 namespace {
 

@@ -1,4 +1,5 @@
-// Where the width check writes: the report on standard output, problems on standard error.
+// Where the command-line programs write: their output on standard output, problems on standard
+// error; each platform defines these functions.
 #pragma once
 
 #include <string>
