@@ -2,7 +2,7 @@
 #include <string>
 
 #include "check/report.h"
-#include "font/sfnt.h"
+#include "sfnt/sfnt.h"
 
 namespace {
 

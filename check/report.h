@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "font/font_faces.h"
+#include "reader/font_faces.h"
 
 // Whether quenlo can set the face's width: a whole TrueType file, not a collection's member.
 bool Patchable(const FaceSummary& face);

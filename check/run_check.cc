@@ -7,7 +7,7 @@
 #include "check/report.h"
 #include "common/output.h"
 #include "common/version.h"
-#include "font/font_faces.h"
+#include "reader/font_faces.h"
 
 namespace {
 

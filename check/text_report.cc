@@ -5,7 +5,7 @@
 #include "check/fix_command.h"
 #include "check/report.h"
 #include "common/width.h"
-#include "font/sfnt.h"
+#include "sfnt/sfnt.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 
 #include <cstring>
 
+#include "common/file.h"
 #include "common/show_error.h"
-#include "font/big_endian.h"
-#include "font/file.h"
-#include "font/sfnt.h"
+#include "sfnt/big_endian.h"
+#include "sfnt/sfnt.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "check/report.h"
-#include "font/font_faces.h"
+#include "reader/font_faces.h"
 #include "tests/fake_file.h"
 
 namespace {

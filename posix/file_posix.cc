@@ -6,7 +6,7 @@
 
 #include <cerrno>
 
-#include "font/file.h"
+#include "common/file.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <cstring>
 #include <string>
 
+#include "common/file.h"
 #include "font/avg_char_width.h"
-#include "font/file.h"
 #include "tests/files.h"
 #include "tests/font_builder.h"
 #include "tests/recording_reporter.h"

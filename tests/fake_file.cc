@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "font/file.h"
+#include "common/file.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "common/file.h"
 #include "font/avg_char_width.h"
-#include "font/file.h"
 #include "tests/files.h"
 #include "tests/font_builder.h"
 #include "tests/recording_reporter.h"

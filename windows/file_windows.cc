@@ -2,7 +2,7 @@
 // reading, 64-bit positioning.
 #include <windows.h>
 
-#include "font/file.h"
+#include "common/file.h"
 
 namespace {
 

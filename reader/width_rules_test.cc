@@ -1,5 +1,5 @@
 // The rules that choose the suggested width, on faces described glyph by glyph.
-#include "font/width_rules.h"
+#include "reader/width_rules.h"
 
 #include <gtest/gtest.h>
 

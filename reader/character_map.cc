@@ -1,13 +1,13 @@
 // The cmap formats that map Unicode code points to glyphs, each read by a function of its own.
 // Only the code points of the rules' ranges are visited, and the visits are counted: a hostile
 // subtable whose ranges overlap each other again and again is refused before it can take long.
-#include "font/character_map.h"
+#include "reader/character_map.h"
 
 #include <algorithm>
 
-#include "font/big_endian.h"
-#include "font/read_within.h"
-#include "font/width_rules.h"
+#include "reader/read_within.h"
+#include "reader/width_rules.h"
+#include "sfnt/big_endian.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "font/file.h"
+#include "common/file.h"
 
 // Where the cmap table lies in an open file; the table was checked to fit the file.
 struct CharacterMapSource {

@@ -1,5 +1,5 @@
 // The one bounds check that every read of the width check's reader goes through.
-#include "font/read_within.h"
+#include "reader/read_within.h"
 
 bool ReadWithin(FileHandle file, std::uint64_t start, std::uint64_t length, std::uint64_t position,
                 std::uint64_t count, std::vector<unsigned char>* bytes) {

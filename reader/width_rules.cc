@@ -2,7 +2,7 @@
 // advance of all non-zero-width glyphs from OS/2 version 3 on, and a weighted average of a-z and
 // the space before it. Windows (GDI) sizes a text cell from the field, so a fixed-pitch font, or
 // a CJK font whose full-width glyphs are twice its half-width ones, needs the half-width advance.
-#include "font/width_rules.h"
+#include "reader/width_rules.h"
 
 #include <cstdlib>
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "font/file.h"
+#include "common/file.h"
 
 // Reads into bytes the count bytes at position of the span of length bytes that starts at start
 // in the file. False when they do not lie wholly inside the span (compared by subtraction, never

@@ -1,4 +1,4 @@
-// Where the patcher finds things in a TrueType file: offset table, table records, OS/2 fields.
+// The sfnt layout that every part reads: offset table, table records, the fields of the tables.
 #pragma once
 
 #include <cstddef>

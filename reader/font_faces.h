@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "font/width_rules.h"
+#include "reader/width_rules.h"
 
 // One face: a whole font file, or one member of a collection.
 struct FaceSummary {

@@ -1,16 +1,16 @@
 // Finds each face's tables through its table directory and reads the few fields and arrays the
 // width rules need. Every position is checked against the bytes that remain, never against a sum
 // that could wrap, and a face that does not hold together is reported, never guessed at.
-#include "font/font_faces.h"
+#include "reader/font_faces.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "font/big_endian.h"
-#include "font/character_map.h"
-#include "font/file.h"
-#include "font/read_within.h"
-#include "font/sfnt.h"
+#include "common/file.h"
+#include "reader/character_map.h"
+#include "reader/read_within.h"
+#include "sfnt/big_endian.h"
+#include "sfnt/sfnt.h"
 
 namespace {
 

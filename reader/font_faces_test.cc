@@ -1,6 +1,6 @@
 // The width check's reader on font files built in the tests: each cmap format, the metrics'
 // corner cases, collections, and every way a face can fail to hold together.
-#include "font/font_faces.h"
+#include "reader/font_faces.h"
 
 #include <gtest/gtest.h>
 
