@@ -129,3 +129,10 @@ std::string ErrorJson(const std::string& file, const std::optional<std::uint32_t
   const std::string member = index ? ", \"index\": " + Index(index) : "";
   return "{\"file\": " + JsonString(file) + member + ", \"error\": " + JsonString(error) + "}";
 }
+
+std::string FixedFaceJson(const std::string& file, const FaceSummary& face,
+                          const std::optional<std::int32_t>& written) {
+  std::string json = FaceJson(file, face);
+  json.pop_back();  // the closing brace
+  return json + ", \"written\": " + OptionalNumber(written) + "}";
+}

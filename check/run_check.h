@@ -8,8 +8,8 @@ constexpr int kCheckAllOk = 0;
 constexpr int kCheckNeedsFix = 1;
 constexpr int kCheckTrouble = 2;
 
-// Runs "quenlo-check [--json] FONT..." on the arguments after the program's name (in UTF-8 on
-// Windows). Returns kCheckAllOk when every face is ok, kCheckNeedsFix when some face is not, and
-// kCheckTrouble when a file could not be read, the command line is wrong or the report could not
-// be written.
+// Runs "quenlo-check [--fix] [--json] FONT..." on the arguments after the program's name (in
+// UTF-8 on Windows). Returns kCheckAllOk when every face is ok (with --fix, afterwards),
+// kCheckNeedsFix when some face is not, and kCheckTrouble when a file could not be read or
+// written, the command line is wrong or the report could not be written.
 int RunCheck(const std::vector<std::string>& arguments);

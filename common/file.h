@@ -1,9 +1,10 @@
-// The file access the fonts' readers and the patcher need; each platform defines these functions
-// once, tests fake them.
+// The file access that the patcher, the fonts' reader and the fixer need; each platform defines
+// these functions once, tests fake them.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 // An open file as the platform knows it (a descriptor or a handle), carried as a plain value.
 using FileHandle = std::intptr_t;
@@ -16,12 +17,21 @@ bool FileOpen(const char* path, FileHandle* file, std::uint64_t* size);
 // and stores its length in bytes in size. The path is UTF-8 on Windows, as the system's on others.
 bool FileOpenForReading(const char* path, FileHandle* file, std::uint64_t* size);
 
+// Opens an existing regular file for reading and writing, held exclusively until FileClose as
+// FileOpen holds it, for a fix that the user asked for. A file marked read-only is refused. On
+// failure, stores in why, for the user, what kept it from opening (in use by another program,
+// read-only, not a regular file, ...).
+bool FileOpenToFix(const char* path, FileHandle* file, std::uint64_t* size, std::string* why);
+
 // Reads exactly count bytes at position; false when the read fails or the file ends first.
 bool FileReadAt(FileHandle file, std::uint64_t position, unsigned char* buffer, std::size_t count);
 
 // Writes exactly count bytes at position; false when the write fails or stops short.
 bool FileWriteAt(FileHandle file, std::uint64_t position, const unsigned char* bytes,
                  std::size_t count);
+
+// Cuts the file, or lengthens it with zeros, to length bytes; false when that fails.
+bool FileSetLength(FileHandle file, std::uint64_t length);
 
 // Releases a file that FileOpen opened.
 void FileClose(FileHandle file);

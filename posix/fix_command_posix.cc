@@ -1,4 +1,4 @@
-// The fix command for a POSIX shell: the name in single quotes unless it is plainly safe.
+// The fix commands for a POSIX shell: the name in single quotes unless it is plainly safe.
 #include <cstring>
 
 #include "check/fix_command.h"
@@ -18,6 +18,14 @@ bool NeedsQuotes(const std::string& text) {
   return text.empty();
 }
 
+// The name as one shell word.
+std::string Quoted(const std::string& name) {
+  if (!NeedsQuotes(name)) return name;
+  std::string quoted = "'";
+  for (const char c : name) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
 }  // namespace
 
 std::string FixCommand(const std::string& path, std::int32_t width) {
@@ -29,11 +37,11 @@ std::string FixCommand(const std::string& path, std::int32_t width) {
   if (blankOrControl && name.find('"') != std::string::npos) return "";
   if (!name.empty() && name[0] == '"') name = "./" + name;
 
-  std::string quoted = name;
-  if (NeedsQuotes(name)) {
-    quoted = "'";
-    for (const char c : name) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    quoted += "'";
-  }
-  return "quenlo -w " + std::to_string(width) + " " + quoted;
+  return "quenlo -w " + std::to_string(width) + " " + Quoted(name);
+}
+
+std::string CheckFixCommand(const std::string& path) {
+  // After "--" a name that starts with a dash is a font, not an option.
+  return std::string("quenlo-check --fix ") + (!path.empty() && path[0] == '-' ? "-- " : "") +
+         Quoted(path);
 }

@@ -15,7 +15,7 @@
 namespace {
 
 constexpr std::uint64_t kOffsetTableSize = 12;
-constexpr std::uint64_t kCollectionHeaderSize = 12;   // tag, version, numFonts
+
 constexpr std::uint64_t kTableRecordsPerRead = 4096;  // 64 KiB of a directory at a time
 
 // Where the needed fields lie in their tables, and the bytes each table must hold for them.
@@ -27,13 +27,21 @@ constexpr std::size_t kMetricsPerRead = 16384;  // 64 KiB of hmtx at a time
 
 struct Table {
   bool found = false;
+  std::uint64_t record = 0;
+  std::uint32_t checksum = 0;
   std::uint64_t offset = 0;
   std::uint64_t length = 0;
 };
 
 struct Tables {
-  Table head, hhea, maxp, hmtx, os2, cmap;
+  Table head, hhea, maxp, hmtx, os2, cmap, dsig;
 };
+
+TableRecordAt RecordOf(const Table& table) {
+  if (!table.found) return {};
+  return {table.record, table.checksum, static_cast<std::uint32_t>(table.offset),
+          static_cast<std::uint32_t>(table.length)};
+}
 
 // Reads count bytes at position of a file of size bytes, refusing what runs past its end.
 bool ReadBytes(FileHandle file, std::uint64_t size, std::uint64_t position, std::uint64_t count,
@@ -63,7 +71,8 @@ std::string ReadDirectory(FileHandle file, std::uint64_t size, std::uint64_t fac
   };
   const Wanted wanted[] = {{"head", &tables->head}, {"hhea", &tables->hhea},
                            {"maxp", &tables->maxp}, {"hmtx", &tables->hmtx},
-                           {"OS/2", &tables->os2},  {"cmap", &tables->cmap}};
+                           {"OS/2", &tables->os2},  {"cmap", &tables->cmap},
+                           {"DSIG", &tables->dsig}};
   for (std::uint64_t first = 0; first < numTables; first += kTableRecordsPerRead) {
     const std::uint64_t count = std::min(kTableRecordsPerRead, numTables - first);
     const std::uint64_t position = faceOffset + kOffsetTableSize + first * kTableRecordSize;
@@ -75,6 +84,8 @@ std::string ReadDirectory(FileHandle file, std::uint64_t size, std::uint64_t fac
       for (const Wanted& w : wanted) {
         if (w.table->found || std::memcmp(record, w.tag, kTagSize) != 0) continue;
         w.table->found = true;
+        w.table->record = position + i * kTableRecordSize;
+        w.table->checksum = LoadBigEndian32(record + kChecksumInRecord);
         w.table->offset = LoadBigEndian32(record + kOffsetInRecord);
         w.table->length = LoadBigEndian32(record + kOffsetInRecord + 4);
       }
@@ -82,7 +93,8 @@ std::string ReadDirectory(FileHandle file, std::uint64_t size, std::uint64_t fac
   }
   for (const Wanted& w : wanted) {
     if (!w.table->found) {
-      if (w.table == &tables->cmap) continue;  // no character map is a finding, not an error
+      // No character map is a finding, and no signature is usual; neither is an error.
+      if (w.table == &tables->cmap || w.table == &tables->dsig) continue;
       return "no " + Quoted(w.tag) + " table";
     }
     if (w.table->offset > size || w.table->length > size - w.table->offset) {
@@ -102,6 +114,9 @@ std::string ReadFace(FileHandle file, std::uint64_t size, std::uint64_t faceOffs
                      FaceSummary* face) {
   Tables tables;
   std::string error = ReadDirectory(file, size, faceOffset, &face->sfntVersion, &tables);
+  face->os2 = RecordOf(tables.os2);
+  face->head = RecordOf(tables.head);
+  face->dsig = RecordOf(tables.dsig);
   if (!error.empty()) return error;
 
   std::vector<unsigned char> bytes;
@@ -115,7 +130,6 @@ std::string ReadFace(FileHandle file, std::uint64_t size, std::uint64_t faceOffs
   facts.xAvgCharWidth = static_cast<std::int16_t>(LoadBigEndian16(bytes.data() + 2));
   face->os2Version = facts.os2Version;
   face->xAvgCharWidth = facts.xAvgCharWidth;
-  face->os2Offset = static_cast<std::uint32_t>(tables.os2.offset);
   if (!ReadInTable(file, tables.maxp, kNumGlyphsInMaxp, 2, &bytes)) {
     return "the 'maxp' table is too short";
   }
@@ -194,14 +208,20 @@ void ReadFaces(FileHandle file, std::uint64_t size, FontFaces* font) {
 }  // namespace
 
 FontFaces ReadFontFaces(const char* path) {
-  FontFaces font;
   FileHandle file = 0;
   std::uint64_t size = 0;
   if (!FileOpenForReading(path, &file, &size)) {
+    FontFaces font;
     font.error = "cannot open the file";
     return font;
   }
-  ReadFaces(file, size, &font);
+  FontFaces font = ReadOpenFontFaces(file, size);
   FileClose(file);
+  return font;
+}
+
+FontFaces ReadOpenFontFaces(FileHandle file, std::uint64_t size) {
+  FontFaces font;
+  ReadFaces(file, size, &font);
   return font;
 }

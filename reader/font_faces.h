@@ -6,7 +6,16 @@
 #include <string>
 #include <vector>
 
+#include "common/file.h"
 #include "reader/width_rules.h"
+
+// A face's table record as its table directory holds it.
+struct TableRecordAt {
+  std::uint64_t record = 0;  // where the record lies in the file; 0 when the face has none
+  std::uint32_t checksum = 0;
+  std::uint32_t offset = 0;  // where the table starts; members of a collection may share one
+  std::uint32_t length = 0;
+};
 
 // One face: a whole font file, or one member of a collection.
 struct FaceSummary {
@@ -16,7 +25,9 @@ struct FaceSummary {
   std::uint16_t os2Version = 0;
   std::uint16_t unitsPerEm = 0;
   std::int16_t xAvgCharWidth = 0;
-  std::uint32_t os2Offset = 0;  // where its OS/2 table starts; members may share one
+  // The records the fixer writes or reads; known as far as the directory could be read, even
+  // for a face with an error. Only a face without an error has its tables checked to fit.
+  TableRecordAt os2, head, dsig;
   WidthVerdict verdict;
 };
 
@@ -28,3 +39,6 @@ struct FontFaces {
 // Opens the file for reading only and reads every face of it: a TrueType or CFF font, or each
 // member of a collection. Reads only the bytes it needs, each checked against the file's length.
 FontFaces ReadFontFaces(const char* path);
+
+// Reads every face of a file already open, of size bytes, as ReadFontFaces does.
+FontFaces ReadOpenFontFaces(FileHandle file, std::uint64_t size);

@@ -176,7 +176,7 @@ TEST_F(FontFacesTest, ReadsEachMemberOfACollection) {
     EXPECT_EQ(faces.faces[1].index, 1u);
     EXPECT_EQ(faces.faces[1].error, "");
     EXPECT_EQ(faces.faces[1].xAvgCharWidth, shared ? 500 : 77);
-    EXPECT_EQ(faces.faces[0].os2Offset == faces.faces[1].os2Offset, shared);
+    EXPECT_EQ(faces.faces[0].os2.offset == faces.faces[1].os2.offset, shared);
   }
 }
 

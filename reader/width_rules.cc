@@ -2,6 +2,8 @@
 // advance of all non-zero-width glyphs from OS/2 version 3 on, and a weighted average of a-z and
 // the space before it. Windows (GDI) sizes a text cell from the field, so a fixed-pitch font, or
 // a CJK font whose full-width glyphs are twice its half-width ones, needs the half-width advance.
+// For a proportional font with many CJK characters the two averages differ about twofold and no
+// Windows program is known to need one over the other, so such a font keeps either one it holds.
 #include "reader/width_rules.h"
 
 #include <cstdlib>
@@ -113,13 +115,23 @@ WidthVerdict ApplyWidthRules(const FaceFacts& facts) {
       verdict.kind = WidthKind::kDuospaced;
     }
   }
+  const auto within = [&](std::int32_t value) {
+    return std::abs(facts.xAvgCharWidth - value) <= kOkTolerance;
+  };
   if (verdict.kind != WidthKind::kProportional) {
     verdict.suggested = *verdict.halfWidth;
+  } else if (verdict.cjkCount >= kMinCjkCount && verdict.weightedAverage &&
+             within(*verdict.weightedAverage)) {
+    verdict.suggested = *verdict.weightedAverage;
+    verdict.keptAverage = true;
+  } else if (verdict.cjkCount >= kMinCjkCount && within(verdict.average)) {
+    verdict.suggested = verdict.average;
+    verdict.keptAverage = true;
   } else if (facts.os2Version <= kLastWeightedVersion && verdict.weightedAverage) {
     verdict.suggested = *verdict.weightedAverage;
   } else {
     verdict.suggested = verdict.average;
   }
-  verdict.ok = std::abs(facts.xAvgCharWidth - verdict.suggested) <= kOkTolerance;
+  verdict.ok = within(verdict.suggested);
   return verdict;
 }

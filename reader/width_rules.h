@@ -48,7 +48,8 @@ struct WidthVerdict {
   std::int32_t cjkCount = 0;                    // how many CJK code points are mapped
   WidthKind kind = WidthKind::kProportional;
   std::int32_t suggested = 0;
-  bool ok = false;  // the stored value lies within 1 of the suggested one
+  bool keptAverage = false;  // a proportional CJK face keeps the average it holds, either one
+  bool ok = false;           // the stored value lies within 1 of the suggested one
 };
 
 // Applies the rules to one face.

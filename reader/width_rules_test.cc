@@ -139,6 +139,38 @@ INSTANTIATE_TEST_SUITE_P(
                         f.ascii = 777;
                       }),
                  WidthKind::kProportional, 777, false},
+        // A proportional face with 1000 CJK characters keeps either average it holds, the
+        // weighted one first; with 999 it is held to its version's rule like any other.
+        RuleCase{"CjkProportionalKeepsTheWeightedAverage",
+                 With(kCjk,
+                      [](Face& f) {
+                        f.full = 1003;
+                        f.stored = 501;
+                      }),
+                 WidthKind::kProportional, 500, true},
+        RuleCase{"CjkProportionalVersionTwoKeepsTheAverage",
+                 With(kCjk,
+                      [](Face& f) {
+                        f.full = 1003;
+                        f.os2Version = 2;
+                        f.stored = Rounded(95 * 500 + 1000 * 1003, 1095) - 1;
+                      }),
+                 WidthKind::kProportional, Rounded(95 * 500 + 1000 * 1003, 1095), true},
+        RuleCase{"CjkProportionalTwoFromBothGetsItsRule",
+                 With(kCjk,
+                      [](Face& f) {
+                        f.full = 1003;
+                        f.stored = 502;
+                      }),
+                 WidthKind::kProportional, Rounded(95 * 500 + 1000 * 1003, 1095), false},
+        RuleCase{"NineHundredNinetyNineCjkProportionalKeepsNothing",
+                 With(kMono,
+                      [](Face& f) {
+                        f.asciiOther = 60;
+                        f.cjk = 999;
+                        f.stored = 500;
+                      }),
+                 WidthKind::kProportional, Rounded(35 * 500 + 60 * 300 + 999 * 1000, 1094), false},
         RuleCase{"NegativeStoredValue", With(kMono, [](Face& f) { f.stored = -500; }),
                  WidthKind::kMonospaced, 500, false}),
     [](const testing::TestParamInfo<RuleCase>& test) { return std::string(test.param.name); });

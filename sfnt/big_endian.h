@@ -19,3 +19,9 @@ inline void StoreBigEndian16(std::uint16_t value, unsigned char* bytes) {
   bytes[0] = static_cast<unsigned char>(value >> 8);
   bytes[1] = static_cast<unsigned char>(value & 0xFF);
 }
+
+// Stores value, high byte first.
+inline void StoreBigEndian32(std::uint32_t value, unsigned char* bytes) {
+  StoreBigEndian16(static_cast<std::uint16_t>(value >> 16), bytes);
+  StoreBigEndian16(static_cast<std::uint16_t>(value & 0xFFFF), bytes + 2);
+}

@@ -24,6 +24,19 @@ constexpr std::uint64_t kOffsetInRecord = 8;
 constexpr std::size_t kTagSize = 4;
 constexpr unsigned char kOs2Tag[kTagSize] = {'O', 'S', '/', '2'};
 
+// A collection's header: tag, version, numFonts, then numFonts offsets of 4 bytes; version 2
+// adds the tag, length and offset of a signature for the whole collection after them.
+constexpr std::uint64_t kCollectionHeaderSize = 12;
+constexpr std::uint32_t kCollectionVersion2 = 0x00020000;
+
+// The head table's checkSumAdjustment makes the whole file's checksum 0xB1B0AFBA.
+constexpr std::uint64_t kCheckSumAdjustmentInHead = 8;
+constexpr std::uint32_t kWholeFileChecksum = 0xB1B0AFBA;
+
+// A DSIG table's count of signatures follows its 32-bit version.
+constexpr std::uint64_t kNumSignaturesInDsig = 4;
+constexpr std::uint32_t kDsigTag = 0x44534947;  // 'DSIG'
+
 // xAvgCharWidth is the signed 16-bit field right after the OS/2 table's version.
 constexpr std::uint64_t kXAvgCharWidthInOs2 = 2;
 constexpr std::size_t kXAvgCharWidthSize = 2;

@@ -43,6 +43,12 @@ bool FileOpen(const char* path, FileHandle* file, std::uint64_t* size) {
   return true;
 }
 
+bool FileOpenToFix(const char* path, FileHandle* file, std::uint64_t* size, std::string* why) {
+  if (FileOpen(path, file, size)) return true;
+  *why = "the fake file does not open";
+  return false;
+}
+
 bool FileReadAt(FileHandle file, std::uint64_t position, unsigned char* buffer, std::size_t count) {
   FakeFile& fake = TheFakeFile();
   fake.reads.push_back({position, count});
@@ -58,11 +64,20 @@ bool FileWriteAt(FileHandle file, std::uint64_t position, const unsigned char* b
   FakeFile& fake = TheFakeFile();
   fake.writes.push_back({position, count});
   if (!Usable(file)) return false;
-  const std::size_t put = std::min(count, fake.bytesWritable);
+  const bool fails = fake.writes.size() == fake.failingWrite;
+  const std::size_t put = std::min(fails ? count / 2 : count, fake.bytesWritable);
   fake.bytesWritable -= put;
   if (position + put > fake.bytes.size()) fake.bytes.resize(position + put);
   std::copy_n(bytes, put, fake.bytes.begin() + static_cast<std::ptrdiff_t>(position));
   return put == count;
+}
+
+bool FileSetLength(FileHandle file, std::uint64_t length) {
+  FakeFile& fake = TheFakeFile();
+  fake.lengthsSet.push_back(length);
+  if (!Usable(file) || !fake.setLengthSucceeds) return false;
+  fake.bytes.resize(length);
+  return true;
 }
 
 void FileClose(FileHandle file) {

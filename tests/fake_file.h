@@ -18,12 +18,15 @@ struct FakeFile {
   // What the fake does.
   bool openSucceeds = true;
   std::size_t bytesWritable = SIZE_MAX;  // a write stops short after this many bytes in all
+  std::size_t failingWrite = 0;  // the write (1 for the first) that fails halfway; 0 for none
+  bool setLengthSucceeds = true;
   std::vector<unsigned char> bytes;
 
   // What the patcher did.
   std::vector<std::string> opened;
   std::vector<FileAccess> reads;
   std::vector<FileAccess> writes;
+  std::vector<std::uint64_t> lengthsSet;
   int closes = 0;
   int callsWhileClosed = 0;  // reads, writes or closes on a handle that is not open
 };

@@ -1,6 +1,8 @@
-// File access on Windows: the patcher's handle opened with no sharing, the check's shared for
-// reading, 64-bit positioning.
+// File access on Windows: the patcher's and the fixer's handles opened with no sharing, the
+// check's shared for reading, 64-bit positioning.
 #include <windows.h>
+
+#include <string>
 
 #include "common/file.h"
 
@@ -28,6 +30,43 @@ bool KeepDiskFile(HANDLE handle, FileHandle* file, std::uint64_t* size) {
   return true;
 }
 
+// The path, given in UTF-8, for the wide calls, which reach every name whatever the ANSI code
+// page; nullptr when it is not UTF-8 and so names no file. A fixed buffer holds the longest path
+// Windows takes.
+const wchar_t* WidePath(const char* path) {
+  static wchar_t widePath[32768];
+  if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path, -1, widePath, 32768) <= 0) {
+    return nullptr;
+  }
+  return widePath;
+}
+
+// Why CreateFileW could not open the file for writing, in the user's terms.
+std::string WhyNotOpened(const wchar_t* path, DWORD error) {
+  const DWORD attributes = GetFileAttributesW(path);
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return "there is no such file";
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return "it is in use by another program. A font installed in Windows is in use while it "
+             "is installed: fix a copy, then install the copy";
+    case ERROR_ACCESS_DENIED:
+      if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return "it is a directory, not a font file";
+      }
+      if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        return "it is read-only";
+      }
+      return "access is denied: this user may not write it";
+    case ERROR_WRITE_PROTECT:
+      return "it lies on a write-protected disk";
+    default:
+      return "Windows error " + std::to_string(error);
+  }
+}
+
 }  // namespace
 
 bool FileOpen(const char* path, FileHandle* file, std::uint64_t* size) {
@@ -38,13 +77,29 @@ bool FileOpen(const char* path, FileHandle* file, std::uint64_t* size) {
                       file, size);
 }
 
-bool FileOpenForReading(const char* path, FileHandle* file, std::uint64_t* size) {
-  // The wide call reaches every name whatever the ANSI code page; a path that is not UTF-8
-  // names no file. A fixed buffer holds the longest path Windows takes.
-  static wchar_t widePath[32768];
-  if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path, -1, widePath, 32768) <= 0) {
+bool FileOpenToFix(const char* path, FileHandle* file, std::uint64_t* size, std::string* why) {
+  const wchar_t* widePath = WidePath(path);
+  if (widePath == nullptr) {
+    *why = "its name is not valid UTF-8";
     return false;
   }
+  // Share mode 0, as for the patcher: no other program reads or writes it while it is fixed.
+  const HANDLE handle = CreateFileW(widePath, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    *why = WhyNotOpened(widePath, GetLastError());
+    return false;
+  }
+  if (!KeepDiskFile(handle, file, size)) {
+    *why = "it is not a regular file";
+    return false;
+  }
+  return true;
+}
+
+bool FileOpenForReading(const char* path, FileHandle* file, std::uint64_t* size) {
+  const wchar_t* widePath = WidePath(path);
+  if (widePath == nullptr) return false;
   return KeepDiskFile(
       CreateFileW(widePath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr),
@@ -64,6 +119,10 @@ bool FileWriteAt(FileHandle file, std::uint64_t position, const unsigned char* b
   return MoveTo(file, position) &&
          WriteFile(Handle(file), bytes, static_cast<DWORD>(count), &put, nullptr) != 0 &&
          put == count;
+}
+
+bool FileSetLength(FileHandle file, std::uint64_t length) {
+  return MoveTo(file, length) && SetEndOfFile(Handle(file)) != 0;
 }
 
 void FileClose(FileHandle file) { CloseHandle(Handle(file)); }

@@ -63,8 +63,13 @@ def expected_face(path, index):
     else:
         kind = "proportional"
     os2 = font["OS/2"]
+    stored = os2.xAvgCharWidth
     if kind != "proportional":
         suggested = half
+    elif len(cjk) >= 1000 and weighted is not None and abs(stored - weighted) <= 1:
+        suggested = weighted  # a proportional CJK font keeps either average it holds
+    elif len(cjk) >= 1000 and abs(stored - average) <= 1:
+        suggested = average
     elif os2.version <= 2 and weighted is not None:
         suggested = weighted
     else:

@@ -69,7 +69,7 @@ function(quenlo_wine_test name)
 endfunction()
 
 foreach(test scanner_test entry_test patcher_test windows_test program_resources_test
-             width_rules_test font_faces_test report_test)
+             width_rules_test font_faces_test report_test fix_plan_test apply_writes_test)
   quenlo_wine_test(wine_${test} ${QUENLO_WINE} ${windows_dir}/tests/${test}.exe)
 endforeach()
 

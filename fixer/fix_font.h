@@ -1,0 +1,19 @@
+// Fixes a font file in place: opens it exclusively, reads every face through that one handle,
+// decides, writes, closes.
+#pragma once
+
+#include <string>
+
+#include "fixer/fix_plan.h"
+#include "reader/font_faces.h"
+
+struct FontFix {
+  std::string
+      error;       // why the file could not be read or fixed; empty when the plan was carried out
+  FontFaces font;  // the faces as they were found
+  FixPlan plan;    // what was decided, and written when error is empty
+  bool signatureBroken = false;  // something was written, and a DSIG table held signatures
+};
+
+// Gives each face that is not ok the width it needs, where that can be done (see PlanFix).
+FontFix FixFontFile(const char* path);

@@ -1,0 +1,168 @@
+// The fixer's decision, from faces and their tables to the list of writes, case by case.
+#include "fixer/fix_plan.h"
+
+#include <gtest/gtest.h>
+
+#include "sfnt/big_endian.h"
+#include "sfnt/checksum.h"
+
+namespace {
+
+constexpr std::uint64_t kSize = 1001;  // not a multiple of 4: a copy is padded first
+
+// An 8-byte OS/2 table holding stored.
+Bytes Table(std::int16_t stored) {
+  Bytes table = {0, 4, 0, 0, 1, 2, 3, 4};
+  StoreBigEndian16(static_cast<std::uint16_t>(stored), table.data() + 2);
+  return table;
+}
+
+Bytes Word(std::uint32_t value) {
+  Bytes bytes(4);
+  StoreBigEndian32(value, bytes.data());
+  return bytes;
+}
+
+// The record's checksum and offset as they would be written for table at offset.
+Bytes Record(const Bytes& table, std::uint32_t offset) {
+  Bytes bytes = Word(TableChecksum(table.data(), table.size()));
+  const Bytes word = Word(offset);
+  bytes.insert(bytes.end(), word.begin(), word.end());
+  return bytes;
+}
+
+// Member index of a collection whose OS/2 record lies at 100 + 16 * index and points at offset.
+FaceSummary Face(std::uint32_t index, std::uint32_t offset, std::int16_t stored,
+                 std::int32_t suggested) {
+  FaceSummary face;
+  face.index = index;
+  face.xAvgCharWidth = stored;
+  face.os2 = {100 + 16u * index, 0x11111111, offset, 8};
+  face.verdict.suggested = suggested;
+  face.verdict.ok = std::abs(stored - suggested) <= 1;
+  return face;
+}
+
+FixInput Collection(std::vector<FaceSummary> faces) {
+  FixInput input;
+  input.size = kSize;
+  input.collection = true;
+  for (const FaceSummary& face : faces)
+    input.os2Tables[face.os2.offset] = Table(face.xAvgCharWidth);
+  input.faces = std::move(faces);
+  return input;
+}
+
+// The record write of member index, and its old bytes.
+FileWrite RecordWrite(std::uint32_t index, std::uint32_t oldOffset, const Bytes& table,
+                      std::uint32_t offset) {
+  Bytes old = Word(0x11111111);
+  const Bytes word = Word(oldOffset);
+  old.insert(old.end(), word.begin(), word.end());
+  return {100 + 16u * index + 4, Record(table, offset), old};
+}
+
+FileWrite ValueWrite(std::uint32_t offset, std::int16_t from, std::int16_t to) {
+  const Bytes before = Table(from);
+  const Bytes after = Table(to);
+  return {offset + 2u, Bytes(after.begin() + 2, after.begin() + 4),
+          Bytes(before.begin() + 2, before.begin() + 4)};
+}
+
+// The padding to a multiple of 4 and then the table.
+FileWrite Append(std::uint64_t end, const Bytes& table) {
+  FileWrite write{end, Bytes((4 - end % 4) % 4, 0), {}};
+  write.bytes.insert(write.bytes.end(), table.begin(), table.end());
+  return write;
+}
+
+void ExpectWrites(const FixPlan& plan, const std::vector<FileWrite>& expected) {
+  EXPECT_EQ(plan.error, "");
+  ASSERT_EQ(plan.writes.size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(plan.writes[i].position, expected[i].position) << "write " << i;
+    EXPECT_EQ(plan.writes[i].bytes, expected[i].bytes) << "write " << i;
+    EXPECT_EQ(plan.writes[i].old, expected[i].old) << "write " << i;
+  }
+}
+
+TEST(FixPlanTest, SharedTableWhoseFacesAgreeIsWrittenInPlace) {
+  const FixPlan plan = PlanFix(Collection({Face(0, 500, 979, 500), Face(1, 500, 979, 500)}));
+  ExpectWrites(plan, {ValueWrite(500, 979, 500), RecordWrite(0, 500, Table(500), 500),
+                      RecordWrite(1, 500, Table(500), 500)});
+  EXPECT_EQ(plan.faces[0].written, 500);
+  EXPECT_EQ(plan.faces[1].copyAt, 0u);
+}
+
+TEST(FixPlanTest, SharedTableWhoseFacesDisagreeIsSplit) {
+  // Member 0 is ok with 979 and keeps the table; member 1 gets a copy holding 500.
+  const FixPlan plan = PlanFix(Collection({Face(0, 500, 979, 979), Face(1, 500, 979, 500)}));
+  ExpectWrites(plan, {Append(kSize, Table(500)), RecordWrite(1, 500, Table(500), 1004)});
+  EXPECT_EQ(plan.faces[0].written, std::nullopt);
+  EXPECT_EQ(plan.faces[1].written, 500);
+  EXPECT_EQ(plan.faces[1].copyAt, 1004u);
+}
+
+TEST(FixPlanTest, AllWrongWithTwoValuesLowestNumberedFaceKeepsTheTable) {
+  const FixPlan plan = PlanFix(Collection({Face(0, 500, 979, 600), Face(1, 500, 979, 500),
+                                           Face(2, 500, 979, 500), Face(3, 508, 700, 600)}));
+  ExpectWrites(plan,
+               {Append(kSize, Table(500)), ValueWrite(500, 979, 600), ValueWrite(508, 700, 600),
+                RecordWrite(0, 500, Table(600), 500), RecordWrite(1, 500, Table(500), 1004),
+                RecordWrite(2, 500, Table(500), 1004), RecordWrite(3, 508, Table(600), 508)});
+}
+
+TEST(FixPlanTest, FaceThatCannotBeReadKeepsTheTableItPointsAt) {
+  FaceSummary broken = Face(1, 500, 979, 979);
+  broken.error = "the 'hmtx' table cannot be read";
+  FaceSummary noOs2 = Face(2, 0, 0, 0);
+  noOs2.error = "no 'OS/2' table";
+  noOs2.os2 = {};
+  const FixPlan plan = PlanFix(Collection({Face(0, 500, 979, 500), broken, noOs2}));
+  ExpectWrites(plan, {Append(kSize, Table(500)), RecordWrite(0, 500, Table(500), 1004)});
+  EXPECT_EQ(plan.faces[1].written, std::nullopt);
+  EXPECT_EQ(plan.faces[2].written, std::nullopt);
+}
+
+TEST(FixPlanTest, SuggestionOutOfRangeIsNotFixedAndKeepsTheTable) {
+  const FixPlan plan = PlanFix(Collection({Face(0, 500, 979, 0), Face(1, 508, 979, 40000)}));
+  ExpectWrites(plan, {});
+  EXPECT_EQ(plan.faces[0].notFixed, "the width it needs, 0, lies outside 1..32767");
+  EXPECT_EQ(plan.faces[1].notFixed, "the width it needs, 40000, lies outside 1..32767");
+}
+
+TEST(FixPlanTest, SingleFontMovesCheckSumAdjustmentByTheChangeInTheFileSum) {
+  FaceSummary face = Face(0, 500, 979, 500);
+  face.index.reset();
+  face.head = {20, 0, 200, 54};
+  FixInput input = Collection({face});
+  input.collection = false;
+  input.checkSumAdjustment = 0x12345678;
+  const FixPlan plan = PlanFix(input);
+  const FileWrite value = ValueWrite(500, 979, 500);
+  const FileWrite record = RecordWrite(0, 500, Table(500), 500);
+  const std::uint32_t change =
+      FileSumChange(value.position, value.old.data(), value.bytes.data(), 2) +
+      FileSumChange(record.position, record.old.data(), record.bytes.data(), 8);
+  ExpectWrites(plan, {value, record, {208, Word(0x12345678 - change), Word(0x12345678)}});
+}
+
+TEST(FixPlanTest, RefusesWritesThatWouldLandInAnotherField) {
+  // Member 1's record lies inside the OS/2 table of member 0.
+  FaceSummary inside = Face(1, 508, 979, 500);
+  inside.os2.record = 496;
+  FixPlan plan = PlanFix(Collection({Face(0, 496, 979, 500), inside}));
+  EXPECT_NE(plan.error, "");
+  EXPECT_TRUE(plan.writes.empty());
+  // Two tables that overlap.
+  plan = PlanFix(Collection({Face(0, 500, 979, 500), Face(1, 504, 979, 979)}));
+  EXPECT_NE(plan.error, "");
+  EXPECT_TRUE(plan.writes.empty());
+}
+
+TEST(FixPlanTest, NothingToDoWhenEveryFaceIsOk) {
+  const FixPlan plan = PlanFix(Collection({Face(0, 500, 979, 979), Face(1, 500, 979, 980)}));
+  ExpectWrites(plan, {});
+}
+
+}  // namespace
