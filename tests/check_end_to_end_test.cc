@@ -15,18 +15,6 @@ const char kCheck[] = QUENLO_CHECK_PROGRAM;
 const char kQuenlo[] = QUENLO_PROGRAM;
 const char kBizUdGothic[] = "/usr/share/fonts/truetype/bizud-gothic/BIZUDGothic-Regular.ttf";
 
-// A CJK font with 1:2 widths: U+0020..U+007E at 500, 1000 ideographs at 1000.
-Bytes CjkFont(std::int16_t stored, std::uint32_t sfntVersion = 0x00010000) {
-  MetricsFont font;
-  font.sfntVersion = sfntVersion;
-  font.xAvgCharWidth = stored;
-  font.advances = std::vector<std::uint16_t>(96, 500);
-  font.advances[0] = 0;
-  font.advances.resize(96 + 1000, 1000);
-  font.cmap = CmapTable({{3, 10, CmapFormat12({{0x20, 0x7E, 1}, {0x4E00, 0x4E00 + 999, 96}})}});
-  return BuildMetricsFont(font);
-}
-
 const std::string kCjkReason =
     "half-width advance of a CJK font with 1:2 widths: 95 of 95 ASCII characters at 500, full "
     "width 1000 (1000 CJK characters)";
@@ -86,20 +74,24 @@ TEST_F(CheckTest, JsonHasEveryFieldForEachFace) {
   EXPECT_EQ(outcome.err, "quenlo-check: bad\xFC.ttf: not a TrueType or CFF font\n");
 }
 
-TEST_F(CheckTest, SaysWhatQuenloCannotFixAndWhatIsShared) {
-  WriteFileBytes(dir_.Path("c.otf"), CjkFont(980, 0x4F54544F));
-  WriteFileBytes(dir_.Path("d.ttc"), BuildCollection({CjkFont(980), CjkFont(980)}, true));
-  const Outcome outcome = Check({"c.otf", "d.ttc"});
+TEST_F(CheckTest, PointsFontsQuenloCannotPatchAtTheFixAndSaysWhatIsShared) {
+  WriteFileBytes(dir_.Path("c d.otf"), CjkFont(980, 0x4F54544F));
+  // Member 0 is ok with 980; member 1 shares its table but needs 500.
+  WriteFileBytes(dir_.Path("e.ttc"), BuildCollection({ProportionalFont(980), CjkFont(980)}, true));
+  // Both members need 500: sharing the table does not matter.
+  WriteFileBytes(dir_.Path("f.ttc"), BuildCollection({CjkFont(980), CjkFont(980)}, true));
+  const Outcome outcome = Check({"c d.otf", "e.ttc", "f.ttc"});
   EXPECT_EQ(outcome.status, 1);
-  const std::string cannot =
-      "  quenlo cannot fix it: it patches single TrueType-outline fonts only, and this is ";
-  EXPECT_EQ(outcome.out, "c.otf: xAvgCharWidth 980, should be 500: " + kCjkReason + "\n" + cannot +
-                             "a CFF font\n" + "d.ttc#0: xAvgCharWidth 980, should be 500: " +
-                             kCjkReason + "\n" + cannot + "a member of a collection\n" +
+  const std::string proportional =
+      "e.ttc#0: xAvgCharWidth 980 ok: average advance of the glyphs, the rule of OS/2 version 4, "
+      "for a proportional font (48 of 95 ASCII characters at 1000)\n";
+  const std::string cjk = ": xAvgCharWidth 980, should be 500: " + kCjkReason + "\n";
+  EXPECT_EQ(outcome.out, "c d.otf" + cjk + "  fix: quenlo-check --fix 'c d.otf'\n" + proportional +
                              "  its OS/2 table is shared with #1: one write changes them all\n" +
-                             "d.ttc#1: xAvgCharWidth 980, should be 500: " + kCjkReason + "\n" +
-                             cannot + "a member of a collection\n" +
-                             "  its OS/2 table is shared with #0: one write changes them all\n");
+                             "e.ttc#1" + cjk + "  fix: quenlo-check --fix e.ttc\n" +
+                             "  its OS/2 table is shared with #0: one write changes them all\n" +
+                             "f.ttc#0" + cjk + "  fix: quenlo-check --fix f.ttc\n" + "f.ttc#1" +
+                             cjk + "  fix: quenlo-check --fix f.ttc\n");
 }
 
 struct TroubleCase {
@@ -146,7 +138,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(CheckTest, HelpAndVersionGoToStandardOutput) {
   const Outcome help = Check({"--help"});
   EXPECT_EQ(help.status, 0);
-  EXPECT_EQ(help.out.substr(0, 37), "Usage: quenlo-check [--json] FONT...\n");
+  EXPECT_EQ(help.out.substr(0, 45), "Usage: quenlo-check [--fix] [--json] FONT...\n");
   EXPECT_EQ(help.err, "");
   const Outcome version = Check({"--version"});
   EXPECT_EQ(version.status, 0);

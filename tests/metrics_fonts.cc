@@ -155,3 +155,24 @@ Bytes BuildCollection(const std::vector<Bytes>& fonts, bool os2SharedWithFirst) 
   }
   return collection;
 }
+
+Bytes CjkFont(std::int16_t stored, std::uint32_t sfntVersion) {
+  MetricsFont font;
+  font.sfntVersion = sfntVersion;
+  font.xAvgCharWidth = stored;
+  font.advances = std::vector<std::uint16_t>(96, 500);
+  font.advances[0] = 0;
+  font.advances.resize(96 + 1000, 1000);
+  font.cmap = CmapTable({{3, 10, CmapFormat12({{0x20, 0x7E, 1}, {0x4E00, 0x4E00 + 999, 96}})}});
+  return BuildMetricsFont(font);
+}
+
+Bytes ProportionalFont(std::int16_t stored) {
+  MetricsFont font;
+  font.xAvgCharWidth = stored;
+  font.advances = std::vector<std::uint16_t>(1 + 47, 960);
+  font.advances[0] = 0;
+  font.advances.resize(96, 1000);
+  font.cmap = CmapTable({{3, 1, CmapFormat4({{0x20, 0x7E, 1}})}});
+  return BuildMetricsFont(font);
+}

@@ -48,3 +48,9 @@ Bytes CmapFormat12(const std::vector<CmapGroup>& groups, std::uint16_t format = 
 // A collection of the fonts. With os2SharedWithFirst, every member's OS/2 record points at the
 // first member's OS/2 table.
 Bytes BuildCollection(const std::vector<Bytes>& fonts, bool os2SharedWithFirst = false);
+
+// A CJK font with 1:2 widths: U+0020..U+007E at 500, 1000 ideographs at 1000.
+Bytes CjkFont(std::int16_t stored, std::uint32_t sfntVersion = 0x00010000);
+
+// A proportional font whose every rule gives 980: U+0020..U+007E, 47 at 960 and 48 at 1000.
+Bytes ProportionalFont(std::int16_t stored);
