@@ -1,8 +1,9 @@
 #!/usr/bin/python3
 """Benchmarks quenlo-check: on every TrueType font under /usr/share/fonts, its median time
 against a quenlo run on a copy of the same file and its peak memory; on a few fonts from small to
-the largest, against a fontTools script that computes the same rules. Prints the figures and the
-worst cases. Needs hyperfine and GNU time.
+the largest, against a fontTools script that computes the same rules; and --fix on a fresh copy
+of Noto Sans CJK's collection, which splits its shared OS/2 tables, against a plain check of a
+fresh copy. Prints the figures and the worst cases. Needs hyperfine and GNU time.
 
     bench/check_run.py [--build build] [--runs 20] [--smoke]"""
 import argparse
@@ -17,6 +18,22 @@ sys.path.insert(0, str(HERE))
 from run import hyperfine, peak_memory_kib, pick_fonts, truetype_fonts  # noqa: E402
 
 FONTTOOLS_JOB = HERE / "check_width_fonttools.py"
+COLLECTION = pathlib.Path("/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc")
+
+
+def fix_against_check(check, scratch, runs):
+    """--fix on a fresh copy of the collection against a check of a fresh copy, and its peak
+    memory."""
+    if not COLLECTION.exists():
+        print(f"--fix: {COLLECTION} is missing: apt-get install fonts-noto-cjk")
+        return
+    copy = scratch / "fix.ttc"
+    fix, plain = hyperfine([f"{check} --fix {copy}", f"{check} {copy}"], runs,
+                           scratch / "fix.json", prepare=f"cp {COLLECTION} {copy}")
+    shutil.copyfile(COLLECTION, copy)
+    memory = peak_memory_kib([check, "--fix", str(copy)])
+    print(f"--fix on {COLLECTION.name}: {fix * 1000:.2f} ms against {plain * 1000:.2f} ms for "
+          f"the check, {fix / plain:.2f}x (target: at most 1.5x); peak memory {memory} KiB")
 
 
 def main():
@@ -45,6 +62,7 @@ def main():
                              scratch / "times.json")
             ratios.append((c / q, c, q, font))
             memory.append((peak_memory_kib([check, str(font)]), font))
+        fix_against_check(check, scratch, runs)
         ratios.sort(key=lambda r: r[0])
         memory.sort(key=lambda m: m[0])
         median = ratios[len(ratios) // 2]

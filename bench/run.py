@@ -60,10 +60,12 @@ def synthetic_font(path, records=300):
     path.write_bytes(directory + body)
 
 
-def hyperfine(commands, runs, export):
+def hyperfine(commands, runs, export, prepare=None):
     # -i: a run's exit status is part of its answer (quenlo-check exits 1 for a font to fix).
+    # prepare, a shell command, runs before every run of every command.
     args = ["hyperfine", "-N", "-i", "--warmup", "2", "--export-json", str(export), "--style",
             "none"]
+    args += ["--prepare", prepare] if prepare else []
     args += ["--runs", str(runs)] if runs else ["--min-runs", "3", "--max-runs", "10"]
     subprocess.run(args + commands, check=True, stdout=subprocess.DEVNULL,
                    stderr=subprocess.DEVNULL)

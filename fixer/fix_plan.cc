@@ -44,40 +44,86 @@ FileWrite RecordWrite(const TableRecordAt& record, const Bytes& table, std::uint
   return write;
 }
 
-struct Span {
-  std::uint64_t first;
-  std::uint64_t end;  // one past the last byte
-};
+bool Empty(const ByteSpan& span) { return span.end <= span.first; }
 
-// True when no two spans share a byte.
-bool Disjoint(std::vector<Span> spans) {
-  std::sort(spans.begin(), spans.end(),
-            [](const Span& a, const Span& b) { return a.first < b.first; });
+void SortByStart(std::vector<ByteSpan>* spans) {
+  spans->erase(std::remove_if(spans->begin(), spans->end(), Empty), spans->end());
+  std::sort(spans->begin(), spans->end(),
+            [](const ByteSpan& a, const ByteSpan& b) { return a.first < b.first; });
+}
+
+// True when no two of the spans share a byte; spans equal to each other count once.
+bool Disjoint(std::vector<ByteSpan> spans) {
+  SortByStart(&spans);
   for (std::size_t i = 1; i < spans.size(); ++i) {
-    if (spans[i].first < spans[i - 1].end) return false;
+    const bool same = spans[i].first == spans[i - 1].first && spans[i].end == spans[i - 1].end;
+    if (!same && spans[i].first < spans[i - 1].end) return false;
   }
   return true;
 }
 
-// True when the writes in place touch nothing but their own fields: the OS/2 tables are apart,
-// the writes are apart, and only a table's own xAvgCharWidth write lies inside it.
-bool WritesStayInTheirFields(const std::vector<Span>& tables, const std::vector<FileWrite>& writes,
-                             std::uint64_t oldSize) {
-  std::vector<Span> spans;
-  for (const FileWrite& write : writes) {
-    if (write.position < oldSize)
-      spans.push_back({write.position, write.position + write.bytes.size()});
+// The union of the spans as sorted spans that do not touch, so that both their starts and their
+// ends are in order.
+std::vector<ByteSpan> Merged(std::vector<ByteSpan> spans) {
+  SortByStart(&spans);
+  std::vector<ByteSpan> merged;
+  for (const ByteSpan& span : spans) {
+    if (!merged.empty() && span.first <= merged.back().end) {
+      merged.back().end = std::max(merged.back().end, span.end);
+    } else {
+      merged.push_back(span);
+    }
   }
-  if (!Disjoint(tables) || !Disjoint(spans)) return false;
-  std::vector<Span> all = tables;
-  for (const Span& span : spans) {
-    const bool ownField = std::any_of(tables.begin(), tables.end(), [&](const Span& table) {
-      return span.first == table.first + kXAvgCharWidthInOs2 &&
-             span.end - span.first == kXAvgCharWidthSize;
-    });
-    if (!ownField) all.push_back(span);
+  return merged;
+}
+
+// Whether the write shares a byte with the merged spans.
+bool Touches(const std::vector<ByteSpan>& merged, const FileWrite& write) {
+  const std::uint64_t end = write.position + write.bytes.size();
+  const auto after = std::upper_bound(
+      merged.begin(), merged.end(), write.position,
+      [](std::uint64_t position, const ByteSpan& span) { return position < span.end; });
+  return after != merged.end() && after->first < end;
+}
+
+std::vector<ByteSpan> Joined(std::initializer_list<const std::vector<ByteSpan>*> lists) {
+  std::vector<ByteSpan> all;
+  for (const std::vector<ByteSpan>* list : lists) all.insert(all.end(), list->begin(), list->end());
+  return all;
+}
+
+// True when each write in place lands only in its own field: an xAvgCharWidth write in its own
+// OS/2 table and nothing else that is read, a record write in its own record and in no table,
+// checkSumAdjustment in its own head table and nowhere else. Otherwise a write would change
+// another table, or how a face reads the next time.
+bool WritesStayInTheirFields(const FixInput& input, const std::vector<ByteSpan>& os2Tables,
+                             const std::vector<FileWrite>& values,
+                             const std::vector<FileWrite>& records,
+                             const std::vector<FileWrite>& adjustment) {
+  std::vector<ByteSpan> header, directories, tables, heads;
+  if (input.collection) header.push_back({0, kCollectionHeaderSize + 4 * input.faces.size()});
+  for (const FaceSummary& face : input.faces) {
+    directories.push_back(face.directory);
+    tables.insert(tables.end(), face.tablesRead.begin(), face.tablesRead.end());
+    if (face.head.record != 0) {
+      heads.push_back({face.head.offset, std::uint64_t{face.head.offset} + face.head.length});
+    }
   }
-  return Disjoint(all);
+  std::vector<ByteSpan> written;
+  for (const std::vector<FileWrite>* list : {&values, &records, &adjustment}) {
+    for (const FileWrite& write : *list) {
+      written.push_back({write.position, write.position + write.bytes.size()});
+    }
+  }
+  if (!Disjoint(os2Tables) || !Disjoint(directories) || !Disjoint(written)) return false;
+  const auto none = [](const std::vector<FileWrite>& writes, const std::vector<ByteSpan>& spans) {
+    const std::vector<ByteSpan> merged = Merged(spans);
+    return std::none_of(writes.begin(), writes.end(),
+                        [&](const FileWrite& write) { return Touches(merged, write); });
+  };
+  return none(values, Joined({&header, &directories, &tables, &heads})) &&
+         none(records, Joined({&header, &tables, &heads, &os2Tables})) &&
+         none(adjustment, Joined({&header, &directories, &tables, &os2Tables}));
 }
 
 }  // namespace
@@ -112,7 +158,7 @@ FixPlan PlanFix(const FixInput& input) {
   }
 
   std::vector<FileWrite> appended, values, records;
-  std::vector<Span> tables;
+  std::vector<ByteSpan> tables;
   std::uint64_t end = input.size;
   for (const auto& [offset, members] : groups) {
     tables.push_back({offset, std::uint64_t{offset} + input.faces[members[0]].os2.length});
@@ -174,17 +220,17 @@ FixPlan PlanFix(const FixInput& input) {
   // Faces that share one table directory share its records too: one write each.
   std::sort(records.begin(), records.end(),
             [](const FileWrite& a, const FileWrite& b) { return a.position < b.position; });
+  records.erase(std::unique(records.begin(), records.end(),
+                            [](const FileWrite& a, const FileWrite& b) {
+                              return a.position == b.position && a.bytes == b.bytes;
+                            }),
+                records.end());
   std::vector<FileWrite> writes = appended;
   writes.insert(writes.end(), values.begin(), values.end());
-  for (std::size_t i = 0; i < records.size(); ++i) {
-    if (i > 0 && records[i].position == records[i - 1].position &&
-        records[i].bytes == records[i - 1].bytes) {
-      continue;
-    }
-    writes.push_back(records[i]);
-  }
+  writes.insert(writes.end(), records.begin(), records.end());
   if (writes.empty()) return plan;
 
+  std::vector<FileWrite> adjustment;
   if (!input.collection && input.faces.size() == 1 && input.faces[0].head.record != 0) {
     // OpenType ignores checkSumAdjustment in a collection; in a single font it moves by the
     // change in the file's sum, so that a whole-file checksum that held before still holds.
@@ -194,16 +240,27 @@ FixPlan PlanFix(const FixInput& input) {
       change += FileSumChange(write.position, old.data(), write.bytes.data(), write.bytes.size());
     }
     if (change != 0) {
-      writes.push_back({input.faces[0].head.offset + kCheckSumAdjustmentInHead,
-                        Word(input.checkSumAdjustment - change), Word(input.checkSumAdjustment)});
+      adjustment.push_back({input.faces[0].head.offset + kCheckSumAdjustmentInHead,
+                            Word(input.checkSumAdjustment - change),
+                            Word(input.checkSumAdjustment)});
     }
   }
-  if (!WritesStayInTheirFields(tables, writes, input.size)) {
+  if (!WritesStayInTheirFields(input, tables, values, records, adjustment)) {
     plan.error =
-        "its 'OS/2' tables, their records or its checkSumAdjustment overlap, so no write "
-        "can be made without changing another";
+        "its tables overlap the fields to be written, so no write can be made without changing "
+        "another table";
     return plan;
   }
+  // A face that cannot be read might read otherwise once the file is longer.
+  const bool broken = std::any_of(input.faces.begin(), input.faces.end(),
+                                  [](const FaceSummary& face) { return !face.error.empty(); });
+  if (!appended.empty() && broken) {
+    plan.error =
+        "some of its faces cannot be read, and they might read otherwise once copies of its "
+        "'OS/2' table lengthen the file";
+    return plan;
+  }
+  writes.insert(writes.end(), adjustment.begin(), adjustment.end());
   plan.writes = writes;
   return plan;
 }

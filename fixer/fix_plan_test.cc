@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "sfnt/big_endian.h"
 #include "sfnt/checksum.h"
 
@@ -71,8 +73,9 @@ FileWrite ValueWrite(std::uint32_t offset, std::int16_t from, std::int16_t to) {
 
 // The padding to a multiple of 4 and then the table.
 FileWrite Append(std::uint64_t end, const Bytes& table) {
-  FileWrite write{end, Bytes((4 - end % 4) % 4, 0), {}};
-  write.bytes.insert(write.bytes.end(), table.begin(), table.end());
+  const std::size_t padding = (4 - end % 4) % 4;
+  FileWrite write{end, Bytes(padding + table.size(), 0), {}};
+  std::copy(table.begin(), table.end(), write.bytes.begin() + static_cast<std::ptrdiff_t>(padding));
   return write;
 }
 
@@ -118,10 +121,15 @@ TEST(FixPlanTest, FaceThatCannotBeReadKeepsTheTableItPointsAt) {
   FaceSummary noOs2 = Face(2, 0, 0, 0);
   noOs2.error = "no 'OS/2' table";
   noOs2.os2 = {};
-  const FixPlan plan = PlanFix(Collection({Face(0, 500, 979, 500), broken, noOs2}));
-  ExpectWrites(plan, {Append(kSize, Table(500)), RecordWrite(0, 500, Table(500), 1004)});
+  // Its own table is left alone while another is written in place.
+  FixPlan plan = PlanFix(Collection({Face(0, 508, 979, 500), broken, noOs2}));
+  ExpectWrites(plan, {ValueWrite(508, 979, 500), RecordWrite(0, 508, Table(500), 508)});
   EXPECT_EQ(plan.faces[1].written, std::nullopt);
   EXPECT_EQ(plan.faces[2].written, std::nullopt);
+  // A table it shares is not split: a longer file might make it read otherwise.
+  plan = PlanFix(Collection({Face(0, 500, 979, 500), broken, noOs2}));
+  EXPECT_NE(plan.error, "");
+  EXPECT_TRUE(plan.writes.empty());
 }
 
 TEST(FixPlanTest, SuggestionOutOfRangeIsNotFixedAndKeepsTheTable) {
@@ -156,6 +164,12 @@ TEST(FixPlanTest, RefusesWritesThatWouldLandInAnotherField) {
   EXPECT_TRUE(plan.writes.empty());
   // Two tables that overlap.
   plan = PlanFix(Collection({Face(0, 500, 979, 500), Face(1, 504, 979, 979)}));
+  EXPECT_NE(plan.error, "");
+  EXPECT_TRUE(plan.writes.empty());
+  // The field lies inside a table that the rules read, so the fix would change the verdict.
+  FaceSummary overlapping = Face(0, 500, 979, 500);
+  overlapping.tablesRead = {{400, 503}};
+  plan = PlanFix(Collection({overlapping}));
   EXPECT_NE(plan.error, "");
   EXPECT_TRUE(plan.writes.empty());
 }

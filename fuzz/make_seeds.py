@@ -95,3 +95,18 @@ for record in range(12, 12 + 16 * 6, 16):
     member[record + 8:record + 12] = struct.pack(">I", offset + 16)
 collection = struct.pack(">4sIII", b"ttcf", 0x10000, 1, 16) + bytes(member)
 save("font_reader", collection)
+
+# The fixer starts from the same fonts, and from a collection of two members that share one OS/2
+# table, as the members of real CJK collections do.
+for data in readers + [collection]:
+    save("fixer", data)
+members = [bytearray(readers[0]), bytearray(readers[4])]
+starts = [20, 20 + len(members[0])]
+for member, start in zip(members, starts):
+    for record in range(12, 12 + 16 * 6, 16):
+        (offset,) = struct.unpack(">I", member[record + 8:record + 12])
+        member[record + 8:record + 12] = struct.pack(">I", offset + start)
+os2_record = 12 + 16 * 1
+members[1][os2_record + 8:os2_record + 12] = members[0][os2_record + 8:os2_record + 12]
+save("fixer", struct.pack(">4sIIII", b"ttcf", 0x10000, 2, *starts) + bytes(members[0]) +
+     bytes(members[1]))

@@ -35,6 +35,7 @@ struct Table {
 
 struct Tables {
   Table head, hhea, maxp, hmtx, os2, cmap, dsig;
+  ByteSpan directory;  // known once the whole directory was read
 };
 
 TableRecordAt RecordOf(const Table& table) {
@@ -91,6 +92,7 @@ std::string ReadDirectory(FileHandle file, std::uint64_t size, std::uint64_t fac
       }
     }
   }
+  tables->directory = {faceOffset, faceOffset + kOffsetTableSize + numTables * kTableRecordSize};
   for (const Wanted& w : wanted) {
     if (!w.table->found) {
       // No character map is a finding, and no signature is usual; neither is an error.
@@ -117,6 +119,10 @@ std::string ReadFace(FileHandle file, std::uint64_t size, std::uint64_t faceOffs
   face->os2 = RecordOf(tables.os2);
   face->head = RecordOf(tables.head);
   face->dsig = RecordOf(tables.dsig);
+  face->directory = tables.directory;
+  for (const Table* table : {&tables.hhea, &tables.maxp, &tables.hmtx, &tables.cmap}) {
+    if (table->found) face->tablesRead.push_back({table->offset, table->offset + table->length});
+  }
   if (!error.empty()) return error;
 
   std::vector<unsigned char> bytes;

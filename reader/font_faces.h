@@ -17,6 +17,12 @@ struct TableRecordAt {
   std::uint32_t length = 0;
 };
 
+// Bytes first to end - 1 of the file; empty when first == end.
+struct ByteSpan {
+  std::uint64_t first = 0;
+  std::uint64_t end = 0;
+};
+
 // One face: a whole font file, or one member of a collection.
 struct FaceSummary {
   std::optional<std::uint32_t> index;  // the member's number in a collection
@@ -28,6 +34,10 @@ struct FaceSummary {
   // The records the fixer writes or reads; known as far as the directory could be read, even
   // for a face with an error. Only a face without an error has its tables checked to fit.
   TableRecordAt os2, head, dsig;
+  // What else its reading depends on, as far as known: its table directory, and the 'hhea',
+  // 'maxp', 'hmtx' and 'cmap' tables.
+  ByteSpan directory;
+  std::vector<ByteSpan> tablesRead;
   WidthVerdict verdict;
 };
 

@@ -1,12 +1,10 @@
-// File access on Windows: the patcher's and the fixer's handles opened with no sharing, the
-// check's shared for reading, 64-bit positioning.
+// File access on Windows: the patcher's handle opened with no sharing, the check's shared for
+// reading, 64-bit positioning.
+#include "windows/file_windows.h"
+
 #include <windows.h>
 
-#include <string>
-
 #include "common/file.h"
-
-namespace {
 
 HANDLE Handle(FileHandle file) { return reinterpret_cast<HANDLE>(file); }
 
@@ -41,60 +39,12 @@ const wchar_t* WidePath(const char* path) {
   return widePath;
 }
 
-// Why CreateFileW could not open the file for writing, in the user's terms.
-std::string WhyNotOpened(const wchar_t* path, DWORD error) {
-  const DWORD attributes = GetFileAttributesW(path);
-  switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-      return "there is no such file";
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-      return "it is in use by another program. A font installed in Windows is in use while it "
-             "is installed: fix a copy, then install the copy";
-    case ERROR_ACCESS_DENIED:
-      if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        return "it is a directory, not a font file";
-      }
-      if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-        return "it is read-only";
-      }
-      return "access is denied: this user may not write it";
-    case ERROR_WRITE_PROTECT:
-      return "it lies on a write-protected disk";
-    default:
-      return "Windows error " + std::to_string(error);
-  }
-}
-
-}  // namespace
-
 bool FileOpen(const char* path, FileHandle* file, std::uint64_t* size) {
   // Share mode 0: the open fails while another process holds the file, and keeps others out
   // until FileClose.
   return KeepDiskFile(CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_RANDOM_ACCESS | FILE_ATTRIBUTE_NORMAL, nullptr),
                       file, size);
-}
-
-bool FileOpenToFix(const char* path, FileHandle* file, std::uint64_t* size, std::string* why) {
-  const wchar_t* widePath = WidePath(path);
-  if (widePath == nullptr) {
-    *why = "its name is not valid UTF-8";
-    return false;
-  }
-  // Share mode 0, as for the patcher: no other program reads or writes it while it is fixed.
-  const HANDLE handle = CreateFileW(widePath, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) {
-    *why = WhyNotOpened(widePath, GetLastError());
-    return false;
-  }
-  if (!KeepDiskFile(handle, file, size)) {
-    *why = "it is not a regular file";
-    return false;
-  }
-  return true;
 }
 
 bool FileOpenForReading(const char* path, FileHandle* file, std::uint64_t* size) {
@@ -119,10 +69,6 @@ bool FileWriteAt(FileHandle file, std::uint64_t position, const unsigned char* b
   return MoveTo(file, position) &&
          WriteFile(Handle(file), bytes, static_cast<DWORD>(count), &put, nullptr) != 0 &&
          put == count;
-}
-
-bool FileSetLength(FileHandle file, std::uint64_t length) {
-  return MoveTo(file, length) && SetEndOfFile(Handle(file)) != 0;
 }
 
 void FileClose(FileHandle file) { CloseHandle(Handle(file)); }

@@ -314,6 +314,9 @@ TEST_F(WineTest, CheckReportsAsTheLinuxCheckDoes) {
     for (std::size_t at = 0; (at = expected.find("fix: quenlo ", at)) != std::string::npos;) {
       expected.replace(at, 12, "fix: quenlo.exe ");
     }
+    for (std::size_t at = 0; (at = expected.find("fix: quenlo-check ", at)) != std::string::npos;) {
+      expected.replace(at, 18, "fix: quenlo-check.exe ");
+    }
     EXPECT_EQ(onWindows.out, expected);
   }
   EXPECT_EQ(Snapshot(dir_), before);
@@ -389,5 +392,56 @@ INSTANTIATE_TEST_SUITE_P(
                              "/usr/share/fonts/truetype/noto/NotoSansMono-Regular.ttf",
                              "Noto Sans Mono", false}),
     [](const testing::TestParamInfo<CellCase>& test) { return std::string(test.param.name); });
+
+struct FixCellCase {
+  const char* name;
+  const char* font;
+  const char* family;
+  long before;  // tmAveCharWidth at 100 px before the fix
+  long after;   // and after it
+};
+
+void PrintTo(const FixCellCase& c, std::ostream* os) { *os << c.name; }
+
+class WineFixCellsTest : public WineTest, public testing::WithParamInterface<FixCellCase> {};
+
+// quenlo-check --fix, on Windows as on Linux, writes the same bytes, and GDI then reports the
+// cell the glyphs fill, for a CFF font and for the members of a collection that shared one OS/2
+// table with members that must keep theirs.
+TEST_P(WineFixCellsTest, FixWritesTheLinuxBytesAndGdiSeesTheCell) {
+  const FixCellCase& c = GetParam();
+  const Bytes shipped = ReadFileBytes(c.font);
+  ASSERT_FALSE(shipped.empty()) << c.font << ": install the packages of packages/tests.txt";
+  const std::string suffix = std::string(c.font).substr(std::string(c.font).rfind('.'));
+  for (const std::string name : {"shipped", "linux", "windows"}) {
+    WriteFileBytes(dir_.Path(name + suffix), shipped);
+  }
+  const Outcome linux = RunCommand({kLinuxCheck, "--fix", "linux" + suffix}, dir_.Path(""));
+  EXPECT_EQ(linux.status, 0) << linux.err;
+  const Outcome windows = UnderWine(dir_, {kWindowsCheck, "--fix", "windows" + suffix});
+  EXPECT_EQ(windows.status, 0) << windows.err;
+  EXPECT_EQ(ReadFileBytes(dir_.Path("windows" + suffix)),
+            ReadFileBytes(dir_.Path("linux" + suffix)));
+
+  const TextMetrics before = ReadTextMetrics(dir_, "shipped" + suffix, c.family);
+  const TextMetrics after = ReadTextMetrics(dir_, "linux" + suffix, c.family);
+  EXPECT_EQ(before.average, c.before);
+  EXPECT_EQ(after.average, c.after);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fonts, WineFixCellsTest,
+    testing::Values(FixCellCase{"CollectionMemberSplitOff",
+                                "/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc",
+                                "Noto Sans Mono CJK JP", 98, 50},
+                    FixCellCase{"CollectionMemberThatKeepsItsTable",
+                                "/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc",
+                                "Noto Sans CJK JP", 98, 98},
+                    FixCellCase{"CffFont", "/usr/share/fonts/opentype/unifont/unifont.otf",
+                                "Unifont", 100, 50},
+                    FixCellCase{"TrueTypeCjkFont",
+                                "/usr/share/fonts/truetype/bizud-gothic/BIZUDGothic-Regular.ttf",
+                                "BIZ UDGothic", 96, 50}),
+    [](const testing::TestParamInfo<FixCellCase>& test) { return std::string(test.param.name); });
 
 }  // namespace

@@ -1,0 +1,20 @@
+// What the two files of the Windows file layer share.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "common/file.h"
+
+HANDLE Handle(FileHandle file);
+
+// Moves the file's pointer to position, counted from its start.
+bool MoveTo(FileHandle file, std::uint64_t position);
+
+// Keeps an opened handle when it is a file on disk, storing it and the file's length; closes it
+// and returns false otherwise, and for INVALID_HANDLE_VALUE.
+bool KeepDiskFile(HANDLE handle, FileHandle* file, std::uint64_t* size);
+
+// The path, given in UTF-8, for the wide calls; nullptr when it is not UTF-8 and so names no file.
+const wchar_t* WidePath(const char* path);
