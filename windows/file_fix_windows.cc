@@ -54,6 +54,14 @@ bool FileOpenToFix(const char* path, FileHandle* file, std::uint64_t* size, std:
     *why = "it is not a regular file";
     return false;
   }
+  // An administrator, or Wine's root, may open a file marked read-only for writing; it was marked
+  // so on purpose.
+  const DWORD attributes = GetFileAttributesW(widePath);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+    FileClose(*file);
+    *why = "it is read-only";
+    return false;
+  }
   return true;
 }
 

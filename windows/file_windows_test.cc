@@ -79,4 +79,56 @@ TEST_F(WindowsFileTest, RefusesReadOnlyFile) {
   SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
+struct RefusalCase {
+  const char* name;
+  std::string (*make)(const TempDir& dir);  // makes what is opened and returns its path
+  std::string why;
+};
+
+void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.name; }
+
+class WindowsFixOpenTest : public WindowsFileTest,
+                           public testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(WindowsFixOpenTest, SaysWhyItCannotOpenTheFileToFix) {
+  const std::string path = GetParam().make(dir_);
+  // The file is held the way the patcher holds it, by another open with no sharing.
+  FileHandle holder = 0;
+  std::uint64_t size = 0;
+  const bool held = GetParam().why.rfind("it is in use", 0) == 0;
+  if (held) {
+    ASSERT_TRUE(FileOpen(path.c_str(), &holder, &size));
+  }
+  FileHandle file = 0;
+  std::string why;
+  EXPECT_FALSE(FileOpenToFix(path.c_str(), &file, &size, &why));
+  EXPECT_EQ(why, GetParam().why);
+  if (held) FileClose(holder);
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+std::string Font(const TempDir& dir) {
+  WriteFileBytes(dir.Path("font.ttf"), SampleFont());
+  return dir.Path("font.ttf");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, WindowsFixOpenTest,
+    testing::Values(
+        RefusalCase{"InUse", Font,
+                    "it is in use by another program. A font installed in Windows is in use "
+                    "while it is installed: fix a copy, then install the copy"},
+        RefusalCase{"ReadOnly",
+                    [](const TempDir& dir) {
+                      const std::string path = Font(dir);
+                      SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+                      return path;
+                    },
+                    "it is read-only"},
+        RefusalCase{"Missing", [](const TempDir& dir) { return dir.Path("missing.ttf"); },
+                    "there is no such file"},
+        RefusalCase{"Device", [](const TempDir&) { return std::string("NUL"); },
+                    "it is not a regular file"}),
+    [](const testing::TestParamInfo<RefusalCase>& test) { return std::string(test.param.name); });
+
 }  // namespace
