@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,6 +14,7 @@
 #include "tests/files.h"
 #include "tests/metrics_fonts.h"
 #include "tests/run_program.h"
+#include "tests/small_tmpfs.h"
 
 namespace {
 
@@ -119,23 +119,6 @@ TEST_F(CheckFixTest, ReportsTheNewCopyAndWhoSharesIt) {
       << outcome.out;
 }
 
-// A tmpfs mounted for one test, unmounted when the test ends.
-class SmallTmpfs {
- public:
-  explicit SmallTmpfs(const std::string& path) : path_(path) {
-    std::filesystem::create_directory(path);
-    mounted_ = mount("quenlo-test", path.c_str(), "tmpfs", 0, "size=64k") == 0;
-  }
-  ~SmallTmpfs() {
-    if (mounted_) umount2(path_.c_str(), MNT_DETACH);
-  }
-  bool mounted() const { return mounted_; }
-
- private:
-  std::string path_;
-  bool mounted_ = false;
-};
-
 TEST_F(CheckFixTest, FullDiskWhileAppendingACopyLeavesTheFileAsItWas) {
   const SmallTmpfs tmpfs(dir_.Path("full"));
   if (!tmpfs.mounted()) GTEST_SKIP() << "mounting a tmpfs is not allowed here";
@@ -144,12 +127,7 @@ TEST_F(CheckFixTest, FullDiskWhileAppendingACopyLeavesTheFileAsItWas) {
   font.resize((font.size() + 4095) / 4096 * 4096);
   const std::string path = dir_.Path("full/s.ttc");
   WriteFileBytes(path, font);
-  const int filler = open(dir_.Path("full/filler").c_str(), O_WRONLY | O_CREAT, 0600);
-  const Bytes page(4096, 0xAA);
-  while (write(filler, page.data(), page.size()) > 0) {
-  }
-  ASSERT_EQ(errno, ENOSPC);
-  close(filler);
+  ASSERT_TRUE(tmpfs.FillUp());
 
   const Outcome outcome = Check({"--fix", path});
   EXPECT_EQ(outcome.status, 2);

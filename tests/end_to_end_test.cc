@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,6 +17,7 @@
 #include "tests/files.h"
 #include "tests/font_builder.h"
 #include "tests/run_program.h"
+#include "tests/small_tmpfs.h"
 
 namespace {
 
@@ -236,26 +236,8 @@ TEST_F(EndToEndTest, FieldAtVeryEndOfFileIsPatchedWithoutGrowingIt) {
   EXPECT_EQ(after[font.size() - 1], 0x02);
 }
 
-// A tmpfs mounted for one test, unmounted when the test ends.
-class SmallTmpfs {
- public:
-  SmallTmpfs(const std::string& path, const char* size) : path_(path) {
-    std::filesystem::create_directory(path);
-    const std::string options = std::string("size=") + size;
-    mounted_ = mount("quenlo-test", path.c_str(), "tmpfs", 0, options.c_str()) == 0;
-  }
-  ~SmallTmpfs() {
-    if (mounted_) umount2(path_.c_str(), MNT_DETACH);
-  }
-  bool mounted() const { return mounted_; }
-
- private:
-  std::string path_;
-  bool mounted_ = false;
-};
-
 TEST_F(EndToEndTest, WriteOntoAFullFileSystemIsReportedAndChangesNothing) {
-  const SmallTmpfs tmpfs(dir_.Path("full"), "64k");
+  const SmallTmpfs tmpfs(dir_.Path("full"));
   if (!tmpfs.mounted()) GTEST_SKIP() << "mounting a tmpfs is not allowed here";
   // The field lies in a hole of a sparse file, so writing it needs a page that the full file
   // system cannot give.
@@ -264,12 +246,7 @@ TEST_F(EndToEndTest, WriteOntoAFullFileSystemIsReportedAndChangesNothing) {
   WriteFileBytes(path, SampleFontWithOs2At(kHole));
   ASSERT_EQ(truncate(path.c_str(), kHole + 4096), 0);
   const Bytes before = ReadFileBytes(path);
-  const int filler = open(dir_.Path("full/filler").c_str(), O_WRONLY | O_CREAT, 0600);
-  const Bytes page(4096, 0xAA);
-  while (write(filler, page.data(), page.size()) > 0) {
-  }
-  ASSERT_EQ(errno, ENOSPC);
-  close(filler);
+  ASSERT_TRUE(tmpfs.FillUp());
 
   const Outcome outcome = RunProgram(dir_, {"-w", "500", path});
   EXPECT_EQ(outcome.status, 1);

@@ -8,7 +8,6 @@ import concurrent.futures
 import os
 import pathlib
 import random
-import shutil
 import subprocess
 import sys
 import tempfile
@@ -19,15 +18,6 @@ import corpus
 
 FORMAT_MESSAGE = b"Incorrect TTF file format.\n"
 REFUSED_TAGS = {b"OTTO": "OTTO", b"ttcf": "ttcf", b"true": "true"}
-
-
-def sanitizer_accepts(path):
-    if not shutil.which("ots-sanitize"):
-        return None
-    with tempfile.TemporaryDirectory() as scratch:
-        result = subprocess.run(["ots-sanitize", str(path), os.path.join(scratch, "out")],
-                                capture_output=True)
-    return result.returncode == 0
 
 
 def check(program, source, copy, width):
@@ -63,8 +53,8 @@ def check(program, source, copy, width):
     if again.returncode != 0 or copy.read_bytes() != after:
         failures.append("a second run with the same width changed the file")
     sanitized = None
-    if sanitizer_accepts(source):
-        sanitized = sanitizer_accepts(copy)
+    if corpus.sanitizer_accepts(source):
+        sanitized = corpus.sanitizer_accepts(copy)
         if not sanitized:
             failures.append("OpenType Sanitizer accepts the original but not the patched copy")
     return "TrueType", failures, sanitized

@@ -1,7 +1,11 @@
 """The real-font corpus that the conformance scripts share: the command line that names the
-program and the fonts' folder, and every font file found there."""
+program and the fonts' folder, every font file found there, and OpenType Sanitizer's verdict."""
 import argparse
+import os
 import pathlib
+import shutil
+import subprocess
+import tempfile
 
 SUFFIXES = {".ttf", ".otf", ".ttc", ".otc"}
 
@@ -27,3 +31,13 @@ def font_files(args, name):
               f"{args.min_files} wanted: install the font packages of packages/tests.txt")
         return None
     return sources
+
+
+def sanitizer_accepts(path):
+    """Whether OpenType Sanitizer accepts the font; None when it is not installed."""
+    if not shutil.which("ots-sanitize"):
+        return None
+    with tempfile.TemporaryDirectory() as scratch:
+        result = subprocess.run(["ots-sanitize", str(path), os.path.join(scratch, "out")],
+                                capture_output=True)
+    return result.returncode == 0
