@@ -1,0 +1,91 @@
+// Checks a fix's writes against everything its faces' reading depends on. Spans are sorted and
+// merged so that a file of many faces is checked in n log n steps, not n squared.
+#include "fixer/write_bounds.h"
+
+#include <algorithm>
+#include <initializer_list>
+
+#include "sfnt/sfnt.h"
+
+namespace {
+
+bool Empty(const ByteSpan& span) { return span.end <= span.first; }
+
+void SortByStart(std::vector<ByteSpan>* spans) {
+  spans->erase(std::remove_if(spans->begin(), spans->end(), Empty), spans->end());
+  std::sort(spans->begin(), spans->end(),
+            [](const ByteSpan& a, const ByteSpan& b) { return a.first < b.first; });
+}
+
+// True when no two of the spans share a byte; spans equal to each other count once.
+bool Disjoint(std::vector<ByteSpan> spans) {
+  SortByStart(&spans);
+  for (std::size_t i = 1; i < spans.size(); ++i) {
+    const bool same = spans[i].first == spans[i - 1].first && spans[i].end == spans[i - 1].end;
+    if (!same && spans[i].first < spans[i - 1].end) return false;
+  }
+  return true;
+}
+
+// The union of the spans as sorted spans that do not touch, so that both their starts and their
+// ends are in order.
+std::vector<ByteSpan> Merged(std::vector<ByteSpan> spans) {
+  SortByStart(&spans);
+  std::vector<ByteSpan> merged;
+  for (const ByteSpan& span : spans) {
+    if (!merged.empty() && span.first <= merged.back().end) {
+      merged.back().end = std::max(merged.back().end, span.end);
+    } else {
+      merged.push_back(span);
+    }
+  }
+  return merged;
+}
+
+// Whether the write shares a byte with the merged spans.
+bool Touches(const std::vector<ByteSpan>& merged, const FileWrite& write) {
+  const std::uint64_t end = write.position + write.bytes.size();
+  const auto after = std::upper_bound(
+      merged.begin(), merged.end(), write.position,
+      [](std::uint64_t position, const ByteSpan& span) { return position < span.end; });
+  return after != merged.end() && after->first < end;
+}
+
+std::vector<ByteSpan> Joined(std::initializer_list<const std::vector<ByteSpan>*> lists) {
+  std::vector<ByteSpan> all;
+  for (const std::vector<ByteSpan>* list : lists) all.insert(all.end(), list->begin(), list->end());
+  return all;
+}
+
+}  // namespace
+
+// A write that landed anywhere else would change another table, or how a face reads next time.
+bool WritesStayInTheirFields(const FixInput& input, const std::vector<ByteSpan>& os2Tables,
+                             const std::vector<FileWrite>& values,
+                             const std::vector<FileWrite>& records,
+                             const std::vector<FileWrite>& adjustment) {
+  std::vector<ByteSpan> header, directories, tables, heads;
+  if (input.collection) header.push_back({0, kCollectionHeaderSize + 4 * input.faces.size()});
+  for (const FaceSummary& face : input.faces) {
+    directories.push_back(face.directory);
+    tables.insert(tables.end(), face.tablesRead.begin(), face.tablesRead.end());
+    if (face.head.record != 0) {
+      heads.push_back({face.head.offset, std::uint64_t{face.head.offset} + face.head.length});
+    }
+  }
+  std::vector<ByteSpan> written;
+  for (const std::vector<FileWrite>* list : {&values, &records, &adjustment}) {
+    for (const FileWrite& write : *list) {
+      written.push_back({write.position, write.position + write.bytes.size()});
+    }
+  }
+  if (!Disjoint(os2Tables) || !Disjoint(directories) || !Disjoint(written)) return false;
+  const auto none = [](const std::vector<FileWrite>& writes, const std::vector<ByteSpan>& spans) {
+    const std::vector<ByteSpan> merged = Merged(spans);
+    return std::none_of(writes.begin(), writes.end(),
+                        [&](const FileWrite& write) { return Touches(merged, write); });
+  };
+  return none(values, Joined({&header, &directories, &tables, &heads})) &&
+         none(records, Joined({&header, &tables, &heads, &os2Tables})) &&
+         none(adjustment, Joined({&header, &directories, &tables, &os2Tables}));
+}
