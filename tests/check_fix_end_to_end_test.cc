@@ -166,6 +166,25 @@ TEST_F(CheckFixTest, RefusalsSayWhyAndTouchNothingWhileOtherFilesAreFixed) {
   EXPECT_EQ(after, before);
 }
 
+TEST_F(CheckFixTest, SaysWhenASignatureNoLongerMatches) {
+  MetricsFont font;
+  font.xAvgCharWidth = 980;
+  font.advances = std::vector<std::uint16_t>(96, 500);
+  font.advances[0] = 0;
+  font.cmap = CmapTable({{3, 1, CmapFormat4({{0x20, 0x7E, 1}})}});
+  // A DSIG table of version 1 with one signature, and one with none.
+  for (const unsigned signatures : {1u, 0u}) {
+    font.more = {{"DSIG", {0, 0, 0, 1, 0, static_cast<unsigned char>(signatures), 0, 0}}};
+    WriteFileBytes(dir_.Path("signed.ttf"), BuildMetricsFont(font));
+    const Outcome outcome = Check({"--fix", "signed.ttf"});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.err, signatures == 0 ? ""
+                                           : "quenlo-check: signed.ttf: its digital signature (the "
+                                             "'DSIG' table) no longer matches the font; sign it "
+                                             "again if it must be signed\n");
+  }
+}
+
 TEST_F(CheckFixTest, WidthOutsideTheFieldIsNotFixed) {
   MetricsFont font;
   font.xAvgCharWidth = 500;

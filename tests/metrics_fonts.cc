@@ -37,6 +37,7 @@ Bytes BuildMetricsFont(const MetricsFont& font) {
   std::vector<TableSpec> tables = {
       {"OS/2", os2}, {"head", head}, {"hhea", hhea}, {"hmtx", hmtx}, {"maxp", maxp}};
   if (!font.cmap.empty()) tables.insert(tables.begin(), {"cmap", font.cmap});
+  tables.insert(tables.end(), font.more.begin(), font.more.end());
   return BuildFont(tables, font.sfntVersion);
 }
 

@@ -14,6 +14,7 @@ struct MetricsFont {
   std::vector<std::uint16_t> advances;  // the long metrics, numberOfHMetrics of them
   std::uint16_t numGlyphs = 0;          // 0 for as many as there are advances
   Bytes cmap;                           // the whole cmap table, or empty for none
+  std::vector<TableSpec> more;          // further tables, after the others
 };
 
 // The font: head, hhea, maxp, OS/2, hmtx and, when given, cmap.
