@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "check/fix_command.h"
 #include "fixer/fix_plan.h"
 #include "reader/font_faces.h"
 
@@ -20,9 +21,10 @@ std::int32_t NeededWidth(const FaceSummary& face);
 
 // The lines for people about a readable face: the stored value, ok or the suggested value with
 // the reason, then what fixes it. sharedWith lists the other members of its collection that use
-// the same OS/2 table, given only when some of them need another value than this face.
+// the same OS/2 table, given only when some of them need another value than this face. The
+// commands run the programs as given.
 std::string FaceLines(const std::string& file, const FaceSummary& face,
-                      const std::vector<std::uint32_t>& sharedWith);
+                      const std::vector<std::uint32_t>& sharedWith, const FixPrograms& programs);
 
 // The lines for people about a face that --fix has dealt with: the face as it was found, then
 // what was written, or why nothing was. copySharedWith lists the other members that now use the

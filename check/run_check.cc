@@ -90,7 +90,8 @@ std::vector<std::uint32_t> CopySharers(const FontFix& fix, std::size_t i) {
 
 // Checks, or with --fix fixes, one file and writes its report; returns the worst status among
 // its faces (after the fix), or -1 when the report could not be written.
-int CheckFile(const std::string& file, const Options& options, bool* first) {
+int CheckFile(const std::string& file, const Options& options, const FixPrograms& programs,
+              bool* first, Fixable* fixable) {
   FontFix fix;
   if (options.fix) {
     fix = FixFontFile(file.c_str());
@@ -124,9 +125,13 @@ int CheckFile(const std::string& file, const Options& options, bool* first) {
     } else if (options.fix) {
       report += FixedFaceLines(file, face, faceFix, CopySharers(fix, i));
     } else {
-      report += FaceLines(file, face, SharingMembers(fix.font, face));
+      report += FaceLines(file, face, SharingMembers(fix.font, face), programs);
     }
     if (!face.verdict.ok && !faceFix.written) status = std::max(status, kCheckNeedsFix);
+    if (!options.fix && WantedWidth(face)) {
+      if (fixable->files.empty() || fixable->files.back() != file) fixable->files.push_back(file);
+      ++fixable->faces;
+    }
   }
   if (fix.signatureBroken) {
     PrintError(kProgram + file +
@@ -143,7 +148,13 @@ int CannotWrite() {
 
 }  // namespace
 
-int RunCheck(const std::vector<std::string>& arguments) {
+int RunCheck(const std::vector<std::string>& arguments, const FixPrograms& programs) {
+  Fixable fixable;
+  return RunCheckCounting(arguments, programs, &fixable);
+}
+
+int RunCheckCounting(const std::vector<std::string>& arguments, const FixPrograms& programs,
+                     Fixable* fixable) {
   const Options options = ReadOptions(arguments);
   if (!options.wrong.empty()) {
     PrintError(kProgram + ("unknown option " + options.wrong) + "\n\n" + kUsage);
@@ -161,7 +172,7 @@ int RunCheck(const std::vector<std::string>& arguments) {
   int status = kCheckAllOk;
   bool first = true;
   for (const std::string& file : options.files) {
-    const int fileStatus = CheckFile(file, options, &first);
+    const int fileStatus = CheckFile(file, options, programs, &first, fixable);
     if (fileStatus < 0) return CannotWrite();
     status = std::max(status, fileStatus);
   }

@@ -45,16 +45,16 @@ std::string Reason(const FaceSummary& face) {
   return "average advance of the glyphs, the rule of " + version + ", " + proportional;
 }
 
-std::string Remedy(const std::string& file, const FaceSummary& face) {
+std::string Remedy(const std::string& file, const FaceSummary& face, const FixPrograms& programs) {
   const std::int32_t width = face.verdict.suggested;
   if (width < 1 || width > kMaxWidth) {
     return "  it cannot be fixed: a width must lie in 1.." + Number(kMaxWidth) + "\n";
   }
   // quenlo patches single TrueType-outline fonts only; the check's own fix writes the others.
-  if (!Patchable(face)) return "  fix: " + CheckFixCommand(file) + "\n";
+  if (!Patchable(face)) return "  fix: " + CheckFixCommand(programs, file) + "\n";
   // A name that quenlo cannot take (a quote beside a blank) is no problem for the check's fix.
-  const std::string command = FixCommand(file, width);
-  return "  fix: " + (command.empty() ? CheckFixCommand(file) : command) + "\n";
+  const std::string command = FixCommand(programs, file, width);
+  return "  fix: " + (command.empty() ? CheckFixCommand(programs, file) : command) + "\n";
 }
 
 // "#1, #2" for the members numbered 1 and 2.
@@ -80,9 +80,9 @@ std::int32_t NeededWidth(const FaceSummary& face) {
 }
 
 std::string FaceLines(const std::string& file, const FaceSummary& face,
-                      const std::vector<std::uint32_t>& sharedWith) {
+                      const std::vector<std::uint32_t>& sharedWith, const FixPrograms& programs) {
   std::string lines = VerdictLine(file, face);
-  if (!face.verdict.ok) lines += Remedy(file, face);
+  if (!face.verdict.ok) lines += Remedy(file, face, programs);
   if (!sharedWith.empty()) {
     lines +=
         "  its OS/2 table is shared with " + Members(sharedWith) + ": one write changes them all\n";

@@ -15,7 +15,8 @@ bool FileOpen(const char* path, FileHandle* file, std::uint64_t* size);
 
 // Opens an existing regular file for reading only, shared with every other reader and writer,
 // and stores its length in bytes in size. The path is UTF-8 on Windows, as the system's on others.
-bool FileOpenForReading(const char* path, FileHandle* file, std::uint64_t* size);
+// On failure, stores in why, for the user, what kept it from opening.
+bool FileOpenForReading(const char* path, FileHandle* file, std::uint64_t* size, std::string* why);
 
 // Opens an existing regular file for reading and writing, held exclusively until FileClose as
 // FileOpen holds it, for a fix that the user asked for. A file marked read-only is refused. On

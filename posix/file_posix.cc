@@ -12,34 +12,23 @@ namespace {
 
 int Descriptor(FileHandle file) { return static_cast<int>(file); }
 
-// Opens a regular file, and locks it when asked. O_NONBLOCK lets a FIFO or device open without
-// waiting, so the type check can refuse it; for a regular file the flag changes nothing.
-// O_NOCTTY keeps a terminal from becoming ours.
-bool OpenRegularFile(const char* path, int access, bool lock, FileHandle* file,
-                     std::uint64_t* size) {
-  const int fd = open(path, access | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+}  // namespace
+
+bool FileOpen(const char* path, FileHandle* file, std::uint64_t* size) {
+  // O_NONBLOCK lets a FIFO or device open without waiting, so the type check can refuse it; for
+  // a regular file the flag changes nothing. O_NOCTTY keeps a terminal from becoming ours. The
+  // lock stands in for Windows' share mode 0: the open fails while another process holds the
+  // lock, and other flock users are kept out until FileClose.
+  const int fd = open(path, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat status;
-  if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) ||
-      (lock && flock(fd, LOCK_EX | LOCK_NB) != 0)) {
+  if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || flock(fd, LOCK_EX | LOCK_NB) != 0) {
     close(fd);
     return false;
   }
   *file = fd;
   *size = static_cast<std::uint64_t>(status.st_size);
   return true;
-}
-
-}  // namespace
-
-bool FileOpen(const char* path, FileHandle* file, std::uint64_t* size) {
-  // The lock stands in for Windows' share mode 0: the open fails while another process holds
-  // the lock, and other flock users are kept out until FileClose.
-  return OpenRegularFile(path, O_RDWR, true, file, size);
-}
-
-bool FileOpenForReading(const char* path, FileHandle* file, std::uint64_t* size) {
-  return OpenRegularFile(path, O_RDONLY, false, file, size);
 }
 
 bool FileReadAt(FileHandle file, std::uint64_t position, unsigned char* buffer, std::size_t count) {

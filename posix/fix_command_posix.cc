@@ -28,7 +28,7 @@ std::string Quoted(const std::string& name) {
 
 }  // namespace
 
-std::string FixCommand(const std::string& path, std::int32_t width) {
+std::string FixCommand(const FixPrograms& programs, const std::string& path, std::int32_t width) {
   // quenlo refuses an argument that starts with a quote, or that holds one beside a blank or a
   // control character; "./" in front mends the first.
   std::string name = path;
@@ -37,11 +37,19 @@ std::string FixCommand(const std::string& path, std::int32_t width) {
   if (blankOrControl && name.find('"') != std::string::npos) return "";
   if (!name.empty() && name[0] == '"') name = "./" + name;
 
-  return "quenlo -w " + std::to_string(width) + " " + Quoted(name);
+  return Quoted(programs.quenlo) + " -w " + std::to_string(width) + " " + Quoted(name);
 }
 
-std::string CheckFixCommand(const std::string& path) {
+std::string CheckFixCommand(const FixPrograms& programs, const std::string& path) {
   // After "--" a name that starts with a dash is a font, not an option.
-  return std::string("quenlo-check --fix ") + (!path.empty() && path[0] == '-' ? "-- " : "") +
+  return Quoted(programs.check) + " --fix " + (!path.empty() && path[0] == '-' ? "-- " : "") +
          Quoted(path);
+}
+
+FixPrograms ProgramsBeside(const std::string& started) {
+  // A name without a slash was found through PATH, where quenlo lies beside it; a path reaches
+  // quenlo in the same folder the same way.
+  const std::size_t slash = started.rfind('/');
+  if (slash == std::string::npos) return {"quenlo", "quenlo-check"};
+  return {started.substr(0, slash + 1) + "quenlo", started};
 }

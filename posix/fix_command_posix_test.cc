@@ -14,7 +14,7 @@ struct FixCase {
 class FixCommandTest : public testing::TestWithParam<FixCase> {};
 
 TEST_P(FixCommandTest, QuotesForTheShellAndForQuenlo) {
-  EXPECT_EQ(FixCommand(GetParam().path, 1024), GetParam().command);
+  EXPECT_EQ(FixCommand({"quenlo", "quenlo-check"}, GetParam().path, 1024), GetParam().command);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -32,5 +32,33 @@ INSTANTIATE_TEST_SUITE_P(
                     FixCase{"\"q.ttf", "quenlo -w 1024 './\"q.ttf'"},
                     // A quote beside a space cannot reach quenlo at all.
                     FixCase{"a \"b.ttf", ""}));
+
+struct ProgramsCase {
+  std::string started;  // how the check was started: argv[0]
+  std::string quenlo;   // the fix command for a.ttf and width 1024
+  std::string check;    // the check's own fix command for a.ttc
+};
+
+class ProgramsBesideTest : public testing::TestWithParam<ProgramsCase> {};
+
+TEST_P(ProgramsBesideTest, CommandsReachTheProgramsAsTheCheckWasReached) {
+  const FixPrograms programs = ProgramsBeside(GetParam().started);
+  EXPECT_EQ(FixCommand(programs, "a.ttf", 1024), GetParam().quenlo);
+  EXPECT_EQ(CheckFixCommand(programs, "a.ttc"), GetParam().check);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ProgramsBesideTest,
+                         testing::Values(ProgramsCase{"quenlo-check", "quenlo -w 1024 a.ttf",
+                                                      "quenlo-check --fix a.ttc"},
+                                         ProgramsCase{"build/quenlo-check",
+                                                      "build/quenlo -w 1024 a.ttf",
+                                                      "build/quenlo-check --fix a.ttc"},
+                                         ProgramsCase{"/opt/My Tools/quenlo-check",
+                                                      "'/opt/My Tools/quenlo' -w 1024 a.ttf",
+                                                      "'/opt/My Tools/quenlo-check' --fix a.ttc"}));
+
+TEST(CheckFixCommandTest, KeepsANameThatLooksLikeAnOptionAFont) {
+  EXPECT_EQ(CheckFixCommand({"quenlo", "quenlo-check"}, "-x.ttc"), "quenlo-check --fix -- -x.ttc");
+}
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "check/fix_command.h"
 #include "check/run_check.h"
 #include "common/output.h"
 #include "posix/standard_streams.h"
@@ -14,5 +15,6 @@ int main(int argc, char** argv) {
     PrintError("quenlo-check: cannot write the report: standard output is closed");
     return kCheckTrouble;
   }
-  return RunCheck(std::vector<std::string>(argv + 1, argv + argc));
+  return RunCheck(std::vector<std::string>(argv + 1, argv + argc),
+                  ProgramsBeside(argc > 0 ? argv[0] : "quenlo-check"));
 }

@@ -216,9 +216,10 @@ void ReadFaces(FileHandle file, std::uint64_t size, FontFaces* font) {
 FontFaces ReadFontFaces(const char* path) {
   FileHandle file = 0;
   std::uint64_t size = 0;
-  if (!FileOpenForReading(path, &file, &size)) {
+  std::string why;
+  if (!FileOpenForReading(path, &file, &size, &why)) {
     FontFaces font;
-    font.error = "cannot open the file";
+    font.error = "cannot open it: " + why;
     return font;
   }
   FontFaces font = ReadOpenFontFaces(file, size);

@@ -310,8 +310,10 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<ErrorCase>& test) { return std::string(test.param.name); });
 
 TEST_F(FontFacesTest, MissingFileCannotBeOpened) {
-  EXPECT_EQ(ReadFontFaces(dir_.Path("missing.ttf").c_str()).error, "cannot open the file");
-  EXPECT_EQ(ReadFontFaces(dir_.Path("").c_str()).error, "cannot open the file");
+  EXPECT_EQ(ReadFontFaces(dir_.Path("missing.ttf").c_str()).error,
+            "cannot open it: there is no such file");
+  EXPECT_EQ(ReadFontFaces(dir_.Path("").c_str()).error,
+            "cannot open it: it is a directory, not a font file");
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 // Runs the built width check as a user would: its report, its exit status, and the files it was
 // pointed at, which it must never change.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -28,26 +30,49 @@ class CheckTest : public testing::Test {
   TempDir dir_;
 };
 
-TEST_F(CheckTest, PrintsTheFixThatMakesTheFontOk) {
+struct StartCase {
+  const char* name;
+  std::string check;   // how the check is started from the font's folder, by sh
+  std::string quenlo;  // how the printed fix reaches quenlo
+};
+
+void PrintTo(const StartCase& c, std::ostream* os) { *os << c.name; }
+
+class CheckStartTest : public CheckTest, public testing::WithParamInterface<StartCase> {};
+
+// The printed command, pasted into the same shell in the same folder, runs as printed: through
+// PATH, by a path relative to the folder, or by a full path.
+TEST_P(CheckStartTest, PrintsTheFixThatRunsAsPrinted) {
+  std::filesystem::create_directory(dir_.Path("bin"));
+  std::filesystem::copy_file(kCheck, dir_.Path("bin/quenlo-check"));
+  std::filesystem::copy_file(kQuenlo, dir_.Path("bin/quenlo"));
   WriteFileBytes(dir_.Path("My Font.ttf"), CjkFont(980));
-  const auto before = Snapshot(dir_);
-  const Outcome first = Check({"My Font.ttf"});
+  const RunOptions path = {{"PATH=" + dir_.Path("bin") + ":/usr/bin:/bin"}, false, {}};
+  const std::string check = std::string(GetParam().check).replace(0, 4, dir_.Path(""));
+  const std::string started = GetParam().check.rfind("DIR/", 0) == 0 ? check : GetParam().check;
+  const Outcome first =
+      RunCommand({"/bin/sh", "-c", started + " 'My Font.ttf'"}, dir_.Path(""), path);
   EXPECT_EQ(first.status, 1);
   EXPECT_EQ(first.err, "");
+  std::string quenlo = GetParam().quenlo;
+  if (quenlo.rfind("DIR/", 0) == 0) quenlo.replace(0, 4, dir_.Path(""));
   EXPECT_EQ(first.out, "My Font.ttf: xAvgCharWidth 980, should be 500: " + kCjkReason +
-                           "\n  fix: quenlo -w 500 'My Font.ttf'\n");
-  EXPECT_EQ(Snapshot(dir_), before);
+                           "\n  fix: " + quenlo + " -w 500 'My Font.ttf'\n");
 
-  // The printed command, pasted into a shell, with the built quenlo.
   const std::string command = first.out.substr(first.out.find("fix: ") + 5);
-  const Outcome fix = RunCommand({"/bin/sh", "-c", "quenlo() { \"$QUENLO\" \"$@\"; }; " + command},
-                                 dir_.Path(""), {{"QUENLO=" + std::string(kQuenlo)}, false, {}});
+  const Outcome fix = RunCommand({"/bin/sh", "-c", command}, dir_.Path(""), path);
   EXPECT_EQ(fix.status, 0) << fix.err;
-
   const Outcome second = Check({"My Font.ttf"});
   EXPECT_EQ(second.status, 0);
   EXPECT_EQ(second.out, "My Font.ttf: xAvgCharWidth 500 ok: " + kCjkReason + "\n");
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CheckStartTest,
+    testing::Values(StartCase{"ThroughPath", "quenlo-check", "quenlo"},
+                    StartCase{"ByRelativePath", "bin/quenlo-check", "bin/quenlo"},
+                    StartCase{"ByFullPath", "DIR/bin/quenlo-check", "DIR/bin/quenlo"}),
+    [](const testing::TestParamInfo<StartCase>& test) { return std::string(test.param.name); });
 
 TEST_F(CheckTest, JsonHasEveryFieldForEachFace) {
   WriteFileBytes(dir_.Path("a.ttf"), CjkFont(980));
@@ -86,12 +111,12 @@ TEST_F(CheckTest, PointsFontsQuenloCannotPatchAtTheFixAndSaysWhatIsShared) {
       "e.ttc#0: xAvgCharWidth 980 ok: average advance of the glyphs, the rule of OS/2 version 4, "
       "for a proportional font (48 of 95 ASCII characters at 1000)\n";
   const std::string cjk = ": xAvgCharWidth 980, should be 500: " + kCjkReason + "\n";
-  EXPECT_EQ(outcome.out, "c d.otf" + cjk + "  fix: quenlo-check --fix 'c d.otf'\n" + proportional +
+  const std::string fix = "  fix: " + std::string(kCheck) + " --fix ";
+  EXPECT_EQ(outcome.out, "c d.otf" + cjk + fix + "'c d.otf'\n" + proportional +
                              "  its OS/2 table is shared with #1: one write changes them all\n" +
-                             "e.ttc#1" + cjk + "  fix: quenlo-check --fix e.ttc\n" +
+                             "e.ttc#1" + cjk + fix + "e.ttc\n" +
                              "  its OS/2 table is shared with #0: one write changes them all\n" +
-                             "f.ttc#0" + cjk + "  fix: quenlo-check --fix f.ttc\n" + "f.ttc#1" +
-                             cjk + "  fix: quenlo-check --fix f.ttc\n");
+                             "f.ttc#0" + cjk + fix + "f.ttc\n" + "f.ttc#1" + cjk + fix + "f.ttc\n");
 }
 
 struct TroubleCase {
@@ -125,15 +150,34 @@ INSTANTIATE_TEST_SUITE_P(
         TroubleCase{"Missing",
                     {"ok.ttf", "missing.ttf"},
                     "ok.ttf: xAvgCharWidth 500 ok: " + kCjkReason + "\n",
-                    "quenlo-check: missing.ttf: cannot open the file\n",
+                    "quenlo-check: missing.ttf: cannot open it: there is no such file\n",
                     {}},
-        TroubleCase{"Directory", {"."}, "", "quenlo-check: .: cannot open the file\n", {}},
+        TroubleCase{"Directory",
+                    {"."},
+                    "",
+                    "quenlo-check: .: cannot open it: it is a directory, not a font file\n",
+                    {}},
+
         TroubleCase{"OutputClosed",
                     {"ok.ttf"},
                     "",
                     "quenlo-check: cannot write the report: standard output is closed\n",
                     {{}, false, {1}}}),
     [](const testing::TestParamInfo<TroubleCase>& test) { return std::string(test.param.name); });
+
+TEST_F(CheckTest, UnreadableFileSaysPermissionDenied) {
+  WriteFileBytes(dir_.Path("secret.ttf"), CjkFont(500));
+  ASSERT_EQ(chmod(dir_.Path("secret.ttf").c_str(), 0), 0);
+  // A copy of the program in the open folder runs as nobody wherever the build lies.
+  ASSERT_EQ(chmod(dir_.Path("").c_str(), 0755), 0);
+  const std::string program = dir_.Path("quenlo-check");
+  std::filesystem::copy_file(kCheck, program);
+  const Outcome outcome = RunCommand({program, "secret.ttf"}, dir_.Path(""), {{}, true, {}});
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_EQ(outcome.err,
+            "quenlo-check: secret.ttf: cannot open it: permission denied: this user may not read "
+            "it\n");
+}
 
 TEST_F(CheckTest, HelpAndVersionGoToStandardOutput) {
   const Outcome help = Check({"--help"});
@@ -172,8 +216,9 @@ TEST_F(CheckTest, RealCjkFontIsFixedByThePrintedCommand) {
   EXPECT_EQ(before.status, 1);
   EXPECT_EQ(before.out.substr(0, 64),
             "BIZUDGothic-Regular.ttf: xAvgCharWidth 1962, should be 1024: hal");
-  EXPECT_NE(before.out.find("\n  fix: quenlo -w 1024 BIZUDGothic-Regular.ttf\n"),
-            std::string::npos);
+  EXPECT_NE(
+      before.out.find("\n  fix: " + std::string(kQuenlo) + " -w 1024 BIZUDGothic-Regular.ttf\n"),
+      std::string::npos);
   EXPECT_EQ(RunCommand({kQuenlo, "-w", "1024", "BIZUDGothic-Regular.ttf"}, dir_.Path("")).status,
             0);
   EXPECT_EQ(Check({"BIZUDGothic-Regular.ttf"}).status, 0);

@@ -29,8 +29,10 @@ void ResetFakeFile(std::vector<unsigned char> bytes) {
   isOpen = false;
 }
 
-bool FileOpenForReading(const char* path, FileHandle* file, std::uint64_t* size) {
-  return FileOpen(path, file, size);
+bool FileOpenForReading(const char* path, FileHandle* file, std::uint64_t* size, std::string* why) {
+  if (FileOpen(path, file, size)) return true;
+  *why = "the fake file does not open";
+  return false;
 }
 
 bool FileOpen(const char* path, FileHandle* file, std::uint64_t* size) {

@@ -1,5 +1,4 @@
-// File access on Windows: the patcher's handle opened with no sharing, the check's shared for
-// reading, 64-bit positioning.
+// File access on Windows: the patcher's handle opened with no sharing, 64-bit positioning.
 #include "windows/file_windows.h"
 
 #include <windows.h>
@@ -28,32 +27,12 @@ bool KeepDiskFile(HANDLE handle, FileHandle* file, std::uint64_t* size) {
   return true;
 }
 
-// The path, given in UTF-8, for the wide calls, which reach every name whatever the ANSI code
-// page; nullptr when it is not UTF-8 and so names no file. A fixed buffer holds the longest path
-// Windows takes.
-const wchar_t* WidePath(const char* path) {
-  static wchar_t widePath[32768];
-  if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path, -1, widePath, 32768) <= 0) {
-    return nullptr;
-  }
-  return widePath;
-}
-
 bool FileOpen(const char* path, FileHandle* file, std::uint64_t* size) {
   // Share mode 0: the open fails while another process holds the file, and keeps others out
   // until FileClose.
   return KeepDiskFile(CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_RANDOM_ACCESS | FILE_ATTRIBUTE_NORMAL, nullptr),
                       file, size);
-}
-
-bool FileOpenForReading(const char* path, FileHandle* file, std::uint64_t* size) {
-  const wchar_t* widePath = WidePath(path);
-  if (widePath == nullptr) return false;
-  return KeepDiskFile(
-      CreateFileW(widePath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr),
-      file, size);
 }
 
 bool FileReadAt(FileHandle file, std::uint64_t position, unsigned char* buffer, std::size_t count) {

@@ -15,6 +15,3 @@ bool MoveTo(FileHandle file, std::uint64_t position);
 // Keeps an opened handle when it is a file on disk, storing it and the file's length; closes it
 // and returns false otherwise, and for INVALID_HANDLE_VALUE.
 bool KeepDiskFile(HANDLE handle, FileHandle* file, std::uint64_t* size);
-
-// The path, given in UTF-8, for the wide calls; nullptr when it is not UTF-8 and so names no file.
-const wchar_t* WidePath(const char* path);

@@ -19,12 +19,17 @@ std::string Quoted(const std::string& path) {
 
 }  // namespace
 
-std::string FixCommand(const std::string& path, std::int32_t width) {
-  return "quenlo.exe -w " + std::to_string(width) + " " + Quoted(path);
+std::string FixCommand(const FixPrograms& programs, const std::string& path, std::int32_t width) {
+  return Quoted(programs.quenlo) + " -w " + std::to_string(width) + " " + Quoted(path);
 }
 
-std::string CheckFixCommand(const std::string& path) {
+std::string CheckFixCommand(const FixPrograms& programs, const std::string& path) {
   // After "--" a name that starts with a dash is a font, not an option.
-  return std::string("quenlo-check.exe --fix ") + (!path.empty() && path[0] == '-' ? "-- " : "") +
+  return Quoted(programs.check) + " --fix " + (!path.empty() && path[0] == '-' ? "-- " : "") +
          Quoted(path);
+}
+
+FixPrograms ProgramsBeside(const std::string& check) {
+  // The full path works from any folder, where a bare quenlo.exe works only in its own.
+  return {check.substr(0, check.find_last_of("\\/") + 1) + "quenlo.exe", check};
 }

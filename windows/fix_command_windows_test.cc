@@ -14,7 +14,8 @@ struct FixCase {
 class FixCommandTest : public testing::TestWithParam<FixCase> {};
 
 TEST_P(FixCommandTest, QuotesForTheCommandPrompt) {
-  EXPECT_EQ(FixCommand(GetParam().path, 1024), GetParam().command);
+  EXPECT_EQ(FixCommand({"quenlo.exe", "quenlo-check.exe"}, GetParam().path, 1024),
+            GetParam().command);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -25,5 +26,14 @@ INSTANTIATE_TEST_SUITE_P(
                             "quenlo.exe -w 1024 \"C:\\Fonts\\My Font.ttf\""},
                     FixCase{"a&b.ttf", "quenlo.exe -w 1024 \"a&b.ttf\""},
                     FixCase{"\xE5\xAD\x97.ttf", "quenlo.exe -w 1024 \"\xE5\xAD\x97.ttf\""}));
+
+TEST(ProgramsBesideTest, CommandsRunTheProgramsBesideTheCheckByTheirFullPath) {
+  const FixPrograms programs = ProgramsBeside("C:\\Program Files\\Quenlo\\quenlo-check.exe");
+  EXPECT_EQ(FixCommand(programs, "a.ttf", 1024),
+            "\"C:\\Program Files\\Quenlo\\quenlo.exe\" -w 1024 a.ttf");
+  EXPECT_EQ(CheckFixCommand(programs, "-a.ttc"),
+            "\"C:\\Program Files\\Quenlo\\quenlo-check.exe\" --fix -- -a.ttc");
+  EXPECT_EQ(ProgramsBeside("C:\\Q\\quenlo-check.exe").quenlo, "C:\\Q\\quenlo.exe");
+}
 
 }  // namespace

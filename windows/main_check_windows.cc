@@ -5,16 +5,35 @@
 #include <string>
 #include <vector>
 
+#include "check/fix_command.h"
+#include "check/own_console.h"
 #include "check/run_check.h"
+#include "windows/console_windows.h"
+
+// MinGW's start-up code expands * and ? in the arguments, as Windows console programs do, when
+// this is set; a pattern that matches nothing stays as it was typed. (MSVC links wsetargv.obj.)
+extern "C" {
+int _dowildcard = -1;
+}
+
+namespace {
+
+std::string Utf8(const wchar_t* text) {
+  const int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(length > 0 ? length : 1), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8.data(), length, nullptr, nullptr);
+  utf8.resize(utf8.size() - 1);
+  return utf8;
+}
+
+}  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   std::vector<std::string> arguments;
-  for (int i = 1; i < argc; ++i) {
-    const int length = WideCharToMultiByte(CP_UTF8, 0, argv[i], -1, nullptr, 0, nullptr, nullptr);
-    std::string argument(static_cast<std::size_t>(length > 0 ? length : 1), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, argv[i], -1, argument.data(), length, nullptr, nullptr);
-    argument.resize(argument.size() - 1);
-    arguments.push_back(argument);
-  }
-  return RunCheck(arguments);
+  for (int i = 1; i < argc; ++i) arguments.push_back(Utf8(argv[i]));
+  static wchar_t program[32768];
+  const DWORD length = GetModuleFileNameW(nullptr, program, 32768);
+  const std::string check = length > 0 && length < 32768 ? Utf8(program) : "quenlo-check.exe";
+  const FixPrograms programs = ProgramsBeside(check);
+  return OwnConsole() ? RunCheckInOwnConsole(arguments, programs) : RunCheck(arguments, programs);
 }

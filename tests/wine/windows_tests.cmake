@@ -69,7 +69,8 @@ function(quenlo_wine_test name)
 endfunction()
 
 foreach(test scanner_test entry_test patcher_test windows_test program_resources_test
-             width_rules_test font_faces_test report_test fix_plan_test apply_writes_test)
+             width_rules_test font_faces_test report_test fix_plan_test apply_writes_test
+             own_console_test)
   quenlo_wine_test(wine_${test} ${QUENLO_WINE} ${windows_dir}/tests/${test}.exe)
 endforeach()
 
@@ -94,6 +95,13 @@ if(QUENLO_XVFB AND QUENLO_XDOTOOL)
   add_test(NAME wine_share_mode
            COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/wine/share_mode_test.sh ${windows_program})
   set_tests_properties(wine_share_mode PROPERTIES LABELS wine TIMEOUT 300)
+  # quenlo-check.exe in a console window of its own, as Explorer starts it: asked, answered and
+  # closed with keys sent to the window.
+  add_test(NAME wine_own_console
+           COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/wine/own_console_test.sh ${windows_check}
+                   $<TARGET_FILE:quenlo-check>
+                   /usr/share/fonts/truetype/bizud-gothic/BIZUDGothic-Regular.ttf)
+  set_tests_properties(wine_own_console PROPERTIES LABELS wine TIMEOUT 300)
 else()
   message(STATUS "No Xvfb or xdotool: the Windows share-mode test is left out")
 endif()

@@ -4,6 +4,7 @@
 // owner, text, caption and flags on standard error.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <regex>
@@ -14,6 +15,7 @@
 #include "tests/expected_messages.h"
 #include "tests/files.h"
 #include "tests/font_builder.h"
+#include "tests/metrics_fonts.h"
 #include "tests/run_program.h"
 
 namespace {
@@ -86,12 +88,20 @@ std::vector<MessageBox> MessageBoxes(const std::string& trace) {
 // under / is Z:, the whole Linux file system.
 std::string WindowsPath(const std::string& linuxPath) { return "Z:" + linuxPath; }
 
-Outcome UnderWine(const TempDir& folder, std::vector<std::string> command) {
+// The name that Windows itself gives a file under /: on Z:, with backslashes.
+std::string WindowsName(const std::string& linuxPath) {
+  std::string name = WindowsPath(linuxPath);
+  std::replace(name.begin(), name.end(), '/', '\\');
+  return name;
+}
+
+// Runs command under Wine in folder; with relay, Wine traces each message box on standard error.
+Outcome UnderWine(const TempDir& folder, std::vector<std::string> command, bool relay = true) {
   command.insert(command.begin(), kWine);
   return RunCommand(
       command, folder.Path(""),
-      {{"WINEPREFIX=" + std::string(kPrefix), "WINEDEBUG=-all,+relay", "LC_ALL=C.UTF-8",
-        "FONTCONFIG_FILE=" + std::string(kNoFonts), "DISPLAY", "WAYLAND_DISPLAY"},
+      {{"WINEPREFIX=" + std::string(kPrefix), relay ? "WINEDEBUG=-all,+relay" : "WINEDEBUG=-all",
+        "LC_ALL=C.UTF-8", "FONTCONFIG_FILE=" + std::string(kNoFonts), "DISPLAY", "WAYLAND_DISPLAY"},
        false,
        {}});
 }
@@ -310,16 +320,75 @@ TEST_F(WineTest, CheckReportsAsTheLinuxCheckDoes) {
     const Outcome onWindows = UnderWine(dir_, arguments);
     EXPECT_EQ(onWindows.status, onLinux.status);
     EXPECT_EQ(onLinux.status, 2);
+    // Each prints the path of the programs beside it.
     std::string expected = onLinux.out;
-    for (std::size_t at = 0; (at = expected.find("fix: quenlo ", at)) != std::string::npos;) {
-      expected.replace(at, 12, "fix: quenlo.exe ");
-    }
-    for (std::size_t at = 0; (at = expected.find("fix: quenlo-check ", at)) != std::string::npos;) {
-      expected.replace(at, 18, "fix: quenlo-check.exe ");
-    }
+    const auto replaceAll = [&](const std::string& from, const std::string& to) {
+      for (std::size_t at = 0; (at = expected.find(from, at)) != std::string::npos;) {
+        expected.replace(at, from.size(), to);
+        at += to.size();
+      }
+    };
+    replaceAll("fix: " + std::string(kLinuxCheck) + " ",
+               "fix: " + WindowsName(kWindowsCheck) + " ");
+    replaceAll("fix: " + std::string(kLinuxProgram) + " ", "fix: " + WindowsName(kProgram) + " ");
     EXPECT_EQ(onWindows.out, expected);
   }
   EXPECT_EQ(Snapshot(dir_), before);
+}
+
+TEST_F(WineTest, CheckExpandsWildcardsAndNamesAPatternThatMatchesNothing) {
+  for (const char* name : {"a.ttf", "b.ttf", "c d.ttf"}) {
+    WriteFileBytes(dir_.Path(name), CjkFont(500));
+  }
+  WriteFileBytes(dir_.Path("notes.txt"), Bytes(10, 'x'));
+  const Outcome outcome = UnderWine(dir_, {kWindowsCheck, "--json", "*.ttf", "*.otf"}, false);
+  EXPECT_EQ(outcome.status, 2);
+  for (const char* name : {"\"a.ttf\"", "\"b.ttf\"", "\"c d.ttf\""}) {
+    EXPECT_NE(outcome.out.find(std::string("{\"file\": ") + name), std::string::npos)
+        << outcome.out;
+  }
+  EXPECT_EQ(outcome.out.find("notes.txt"), std::string::npos);
+  EXPECT_EQ(outcome.err, "quenlo-check: *.otf: cannot open it: no file matches this pattern\n");
+}
+
+TEST_F(WineTest, CheckSaysWhyAFileCannotBeOpened) {
+  std::filesystem::create_directory(dir_.Path("folder.ttf"));
+  const Outcome outcome = UnderWine(dir_, {kWindowsCheck, "missing.ttf", "folder.ttf"}, false);
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_EQ(outcome.err,
+            "quenlo-check: missing.ttf: cannot open it: there is no such file\n"
+            "quenlo-check: folder.ttf: cannot open it: it is a directory, not a font file\n");
+}
+
+// A console shared with a shell, a script or a pipe gets no question and no wait, even without
+// fonts: the run ends by itself.
+TEST_F(WineTest, CheckInASharedConsoleDoesNotWait) {
+  const Outcome outcome = UnderWine(dir_, {kWindowsCheck}, false);
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_EQ(outcome.err.substr(0, 27), "quenlo-check: no font given");
+}
+
+// The printed fix, pasted into a command prompt in the font's folder (a batch file, since
+// cmd /c would strip the outer quotes of a pasted line), fixes the font: quenlo.exe for a
+// TrueType font, quenlo-check.exe --fix for a collection.
+TEST_F(WineTest, PrintedFixRunsAsPastedIntoACommandPrompt) {
+  WriteFileBytes(dir_.Path("My Font.ttf"), CjkFont(980));
+  WriteFileBytes(dir_.Path("set.ttc"), BuildCollection({CjkFont(980), CjkFont(980)}, true));
+  const Outcome check = UnderWine(dir_, {kWindowsCheck, "My Font.ttf", "set.ttc"});
+  EXPECT_EQ(check.status, 1);
+  std::string commands;
+  for (std::size_t at = 0; (at = check.out.find("  fix: ", at)) != std::string::npos;) {
+    const std::size_t end = check.out.find('\n', at);
+    commands += check.out.substr(at + 7, end - at - 7) + "\r\n";
+    at = end;
+  }
+  EXPECT_NE(commands.find(WindowsName(kProgram) + " -w 500 \"My Font.ttf\"\r\n"), std::string::npos)
+      << commands;
+  EXPECT_NE(commands.find(WindowsName(kWindowsCheck) + " --fix set.ttc\r\n"), std::string::npos)
+      << commands;
+  WriteFileBytes(dir_.Path("fix.bat"), Bytes(commands.begin(), commands.end()));
+  EXPECT_EQ(UnderWine(dir_, {"cmd", "/c", "fix.bat"}).status, 0);
+  EXPECT_EQ(UnderWine(dir_, {kWindowsCheck, "My Font.ttf", "set.ttc"}).status, 0);
 }
 
 // What GDI reports of a font at 100 pixels, read by the tests' own Windows program.

@@ -1,0 +1,125 @@
+// File access that only quenlo-check needs on Windows: its opens, which say why they failed, and
+// cutting a file back; apart from the patcher's, so that quenlo.exe links none of it.
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+
+#include "common/file.h"
+#include "windows/file_windows.h"
+
+namespace {
+
+// The path, given in UTF-8, for the wide calls, which reach every name whatever the ANSI code
+// page; nullptr when it is not UTF-8 and so names no file. A fixed buffer holds the longest path
+// Windows takes.
+const wchar_t* WidePath(const char* path) {
+  static wchar_t widePath[32768];
+  if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path, -1, widePath, 32768) <= 0) {
+    return nullptr;
+  }
+  return widePath;
+}
+
+// The system's own words for an error, in UTF-8, without the line end it puts after them.
+std::string SystemMessage(DWORD error) {
+  wchar_t* text = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::string message = "Windows error " + std::to_string(error);
+  if (length > 0) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0,
+                                         nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), utf8.data(), size, nullptr,
+                        nullptr);
+    while (!utf8.empty() && (utf8.back() == '\n' || utf8.back() == '\r' || utf8.back() == ' ')) {
+      utf8.pop_back();
+    }
+    if (!utf8.empty()) message += ": " + utf8;
+  }
+  LocalFree(text);
+  return message;
+}
+
+// Why CreateFileW could not open the file, in the user's terms where they are plain, in the
+// system's otherwise.
+std::string WhyNotOpened(const char* path, const wchar_t* widePath, DWORD error, bool writing) {
+  // No Windows file name holds a * or a ?: such a name is a pattern that matched nothing.
+  if (std::strpbrk(path, "*?") != nullptr) return "no file matches this pattern";
+  const DWORD attributes = GetFileAttributesW(widePath);
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return "there is no such file";
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return "it is in use by another program. A font installed in Windows is in use while it "
+             "is installed: fix a copy, then install the copy";
+    case ERROR_ACCESS_DENIED:
+      if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return "it is a directory, not a font file";
+      }
+      if (writing && attributes != INVALID_FILE_ATTRIBUTES &&
+          (attributes & FILE_ATTRIBUTE_READONLY)) {
+        return "it is read-only";
+      }
+      return std::string("access is denied: this user may not ") + (writing ? "write" : "read") +
+             " it";
+    case ERROR_WRITE_PROTECT:
+      return "it lies on a write-protected disk";
+    default:
+      return SystemMessage(error);
+  }
+}
+
+// Opens the file with access and sharing, and keeps it when it is a file on disk; otherwise says
+// why not.
+bool OpenDiskFile(const char* path, DWORD access, DWORD sharing, FileHandle* file,
+                  std::uint64_t* size, std::string* why) {
+  const wchar_t* widePath = WidePath(path);
+  if (widePath == nullptr) {
+    *why = "its name is not valid UTF-8";
+    return false;
+  }
+  const HANDLE handle = CreateFileW(widePath, access, sharing, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    *why = WhyNotOpened(path, widePath, GetLastError(), (access & GENERIC_WRITE) != 0);
+    return false;
+  }
+  if (!KeepDiskFile(handle, file, size)) {
+    const DWORD attributes = GetFileAttributesW(widePath);
+    *why = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)
+               ? "it is a directory, not a font file"
+               : "it is not a regular file";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool FileOpenForReading(const char* path, FileHandle* file, std::uint64_t* size, std::string* why) {
+  return OpenDiskFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      file, size, why);
+}
+
+bool FileOpenToFix(const char* path, FileHandle* file, std::uint64_t* size, std::string* why) {
+  // Share mode 0, as for the patcher: no other program reads or writes it while it is fixed.
+  if (!OpenDiskFile(path, GENERIC_READ | GENERIC_WRITE, 0, file, size, why)) return false;
+  // An administrator, or Wine's root, may open a file marked read-only for writing; it was marked
+  // so on purpose.
+  const DWORD attributes = GetFileAttributesW(WidePath(path));
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+    FileClose(*file);
+    *why = "it is read-only";
+    return false;
+  }
+  return true;
+}
+
+bool FileSetLength(FileHandle file, std::uint64_t length) {
+  return MoveTo(file, length) && SetEndOfFile(Handle(file)) != 0;
+}
