@@ -1,6 +1,7 @@
 # Installation and packages. On Linux and other POSIX systems: the programs in bin, the man
 # pages, README and LICENSE under share; `cmake --build build --target package` makes a Debian
-# package and a .tar.gz. On Windows: quenlo-win64.zip with both programs, README and LICENSE.
+# package and a .tar.gz. On Windows: quenlo-win64.zip with both programs, README.txt and
+# LICENSE.
 include(GNUInstallDirs)
 set(CPACK_PACKAGE_NAME quenlo)
 set(CPACK_PACKAGE_VENDOR "the Quenlo developers")
@@ -11,7 +12,10 @@ set(CPACK_STRIP_FILES ON)
 
 if(WIN32)
   install(TARGETS quenlo quenlo-check RUNTIME DESTINATION .)
-  install(FILES README.md LICENSE DESTINATION .)
+  # The zip's own guide for people who only use the programs, with Windows' line ends.
+  configure_file(${PROJECT_SOURCE_DIR}/docs/README.txt.in ${CMAKE_CURRENT_BINARY_DIR}/README.txt
+                 @ONLY NEWLINE_STYLE CRLF)
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/README.txt LICENSE DESTINATION .)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_FILE_NAME quenlo-${PROJECT_VERSION}-win64)
   include(CPack)

@@ -38,6 +38,11 @@ add_test(NAME windows_build_is_reproducible
                  ${CMAKE_BINARY_DIR}/reproducible)
 set_tests_properties(windows_build_is_reproducible PROPERTIES LABELS windows TIMEOUT 600)
 
+# The Windows zip: exactly its files, and the user's guide with Windows' line ends.
+add_test(NAME windows_zip
+         COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/wine/check_zip.sh ${windows_dir} ${PROJECT_VERSION})
+set_tests_properties(windows_zip PROPERTIES LABELS windows)
+
 find_program(QUENLO_WINE wine)
 find_program(QUENLO_WINESERVER wineserver)
 if(NOT QUENLO_WINE OR NOT QUENLO_WINESERVER)
