@@ -4,8 +4,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -13,6 +11,7 @@
 #include "common/show_error.h"
 #include "common/width.h"
 #include "font/avg_char_width.h"
+#include "fuzz/require.h"
 #include "tests/recording_reporter.h"
 
 namespace {
@@ -20,12 +19,6 @@ namespace {
 std::vector<std::string> patchedNames;
 std::vector<Width> patchedWidths;
 bool patcherResult = true;
-
-void Require(bool condition, const char* what) {
-  if (condition) return;
-  std::fprintf(stderr, "broken: %s\n", what);
-  std::abort();
-}
 
 }  // namespace
 

@@ -4,23 +4,12 @@
 // change nothing when run a second time.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <set>
 #include <vector>
 
 #include "fixer/fix_font.h"
+#include "fuzz/require.h"
 #include "tests/fake_file.h"
-
-namespace {
-
-void Require(bool condition, const char* what) {
-  if (condition) return;
-  std::fprintf(stderr, "broken: %s\n", what);
-  std::abort();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::vector<unsigned char> before(data, data + size);

@@ -3,23 +3,12 @@
 // the file; what it answers must hold together.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <vector>
 
 #include "check/report.h"
+#include "fuzz/require.h"
 #include "reader/font_faces.h"
 #include "tests/fake_file.h"
-
-namespace {
-
-void Require(bool condition, const char* what) {
-  if (condition) return;
-  std::fprintf(stderr, "broken: %s\n", what);
-  std::abort();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   ResetFakeFile(std::vector<unsigned char>(data, data + size));

@@ -3,24 +3,17 @@
 // the same message or the same two changed bytes, the handle closed on every path.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "common/width.h"
 #include "font/avg_char_width.h"
+#include "fuzz/require.h"
 #include "tests/expected_messages.h"
 #include "tests/fake_file.h"
 #include "tests/recording_reporter.h"
 
 namespace {
-
-void Require(bool condition, const char* what) {
-  if (condition) return;
-  std::fprintf(stderr, "broken: %s\n", what);
-  std::abort();
-}
 
 std::uint32_t Load32(const std::vector<unsigned char>& bytes, std::size_t at) {
   return std::uint32_t{bytes[at]} << 24 | std::uint32_t{bytes[at + 1]} << 16 |

@@ -9,19 +9,6 @@ linux_check=$(realpath "$2")
 font=$(realpath "$3")
 . "$(dirname "$0")/xvfb.sh"
 start_display_session
-passes=0
-failures=0
-check() { # description, then a command that must succeed
-  local what=$1
-  shift
-  if "$@"; then
-    echo "ok: $what"
-    passes=$((passes + 1))
-  else
-    echo "FAILED: $what"
-    failures=$((failures + 1))
-  fi
-}
 window() { xdotool search --name 'quenlo-check\.exe$' 2>/dev/null | head -n 1; }
 shown() { [ -n "$(window)" ]; }
 gone() { [ -z "$(window)" ]; }
@@ -58,5 +45,4 @@ check "started with no font, the window waits" shown
 press space
 check "a key closes it" wait_for gone
 
-echo "$passes passed, $failures failed"
-[ "$failures" = 0 ]
+finish_checks

@@ -6,19 +6,6 @@ set -u
 exe=$(realpath "$1")
 . "$(dirname "$0")/xvfb.sh"
 start_display_session
-passes=0
-failures=0
-check() { # description, then a command that must succeed
-  local what=$1
-  shift
-  if "$@"; then
-    echo "ok: $what"
-    passes=$((passes + 1))
-  else
-    echo "FAILED: $what"
-    failures=$((failures + 1))
-  fi
-}
 shown() { # file, text: the relay trace in file holds exactly one MessageBoxA call, with text
   [ "$(grep -c 'Call user32\.MessageBoxA(' "$1")" = 1 ] &&
     grep -q -F "\"$2\"," "$1"
@@ -51,5 +38,4 @@ wait "$first"
 check "first instance exits with 1 after its box is dismissed" test $? = 1
 check "the file is unchanged" cmp -s "$work/font.ttf" "$work/original.ttf"
 
-echo "$passes passed, $failures failed"
-[ "$failures" = 0 ]
+finish_checks

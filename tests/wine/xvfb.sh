@@ -53,3 +53,24 @@ dismiss() {
   sleep 0.3
   xdotool key Return
 }
+
+# Counts a check that passes when the command "$@" after its description succeeds, and prints
+# it; finish_checks prints the tally and fails when any check failed.
+passes=0
+failures=0
+check() {
+  local what=$1
+  shift
+  if "$@"; then
+    echo "ok: $what"
+    passes=$((passes + 1))
+  else
+    echo "FAILED: $what"
+    failures=$((failures + 1))
+  fi
+}
+
+finish_checks() {
+  echo "$passes passed, $failures failed"
+  [ "$failures" = 0 ]
+}
