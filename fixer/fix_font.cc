@@ -18,13 +18,13 @@ bool HoldsSignatures(FileHandle file, std::uint64_t size, std::uint64_t offset,
          LoadBigEndian16(bytes.data()) > 0;
 }
 
-bool Signed(FileHandle file, std::uint64_t size, const FontFix& fix, bool collection) {
+bool Signed(FileHandle file, std::uint64_t size, const FontFix& fix) {
   for (const FaceSummary& face : fix.font.faces) {
     if (face.dsig.record != 0 && HoldsSignatures(file, size, face.dsig.offset, face.dsig.length)) {
       return true;
     }
   }
-  if (!collection) return false;
+  if (SingleFont(fix.font.faces) != nullptr) return false;
   // A collection of version 2 may sign itself whole, in its header, after the members' offsets.
   std::vector<unsigned char> bytes;
   if (!ReadWithin(file, 0, size, 0, kCollectionHeaderSize, &bytes) ||
@@ -45,8 +45,6 @@ FixInput ReadFixInput(FileHandle file, std::uint64_t size, const FontFaces& font
   input.size = size;
   input.faces = font.faces;
   std::vector<unsigned char> bytes;
-  input.collection =
-      ReadWithin(file, 0, size, 0, 4, &bytes) && LoadBigEndian32(bytes.data()) == kCollectionTag;
   for (const FaceSummary& face : font.faces) {
     if (!WantedWidth(face) || face.os2.length > kMaxOs2TableLength ||
         input.os2Tables.count(face.os2.offset) != 0) {
@@ -56,8 +54,9 @@ FixInput ReadFixInput(FileHandle file, std::uint64_t size, const FontFaces& font
       input.os2Tables[face.os2.offset] = bytes;
     }
   }
-  if (!input.collection && font.faces.size() == 1 && font.faces[0].head.record != 0 &&
-      ReadWithin(file, 0, size, font.faces[0].head.offset + kCheckSumAdjustmentInHead, 4, &bytes)) {
+  const FaceSummary* single = SingleFont(font.faces);
+  if (single != nullptr && single->head.record != 0 &&
+      ReadWithin(file, 0, size, single->head.offset + kCheckSumAdjustmentInHead, 4, &bytes)) {
     input.checkSumAdjustment = LoadBigEndian32(bytes.data());
   }
   return input;
@@ -85,7 +84,7 @@ FontFix FixFontFile(const char* path) {
   if (!fix.plan.error.empty()) {
     fix.error = fix.plan.error + "; nothing was written";
   } else if (!fix.plan.writes.empty()) {
-    const bool wasSigned = Signed(file, size, fix, input.collection);
+    const bool wasSigned = Signed(file, size, fix);
     switch (ApplyWrites(file, size, fix.plan.writes)) {
       case WriteOutcome::kWritten:
         fix.signatureBroken = wasSigned;

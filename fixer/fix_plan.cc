@@ -47,6 +47,10 @@ FileWrite RecordWrite(const TableRecordAt& record, const Bytes& table, std::uint
 
 }  // namespace
 
+const FaceSummary* SingleFont(const std::vector<FaceSummary>& faces) {
+  return faces.size() == 1 && !faces[0].index ? &faces[0] : nullptr;
+}
+
 std::optional<std::int32_t> WantedWidth(const FaceSummary& face) {
   const std::int32_t suggested = face.verdict.suggested;
   if (!face.error.empty() || face.verdict.ok || suggested < 1 || suggested > kMaxWidth) {
@@ -150,7 +154,8 @@ FixPlan PlanFix(const FixInput& input) {
   if (writes.empty()) return plan;
 
   std::vector<FileWrite> adjustment;
-  if (!input.collection && input.faces.size() == 1 && input.faces[0].head.record != 0) {
+  const FaceSummary* single = SingleFont(input.faces);
+  if (single != nullptr && single->head.record != 0) {
     // OpenType ignores checkSumAdjustment in a collection; in a single font it moves by the
     // change in the file's sum, so that a whole-file checksum that held before still holds.
     std::uint32_t change = 0;
@@ -159,7 +164,7 @@ FixPlan PlanFix(const FixInput& input) {
       change += FileSumChange(write.position, old.data(), write.bytes.data(), write.bytes.size());
     }
     if (change != 0) {
-      adjustment.push_back({input.faces[0].head.offset + kCheckSumAdjustmentInHead,
+      adjustment.push_back({single->head.offset + kCheckSumAdjustmentInHead,
                             Word(input.checkSumAdjustment - change),
                             Word(input.checkSumAdjustment)});
     }

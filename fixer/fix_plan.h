@@ -17,8 +17,7 @@ constexpr std::uint32_t kMaxOs2TableLength = 65536;
 
 // What was read of a file before deciding.
 struct FixInput {
-  std::uint64_t size = 0;  // the file's length
-  bool collection = false;
+  std::uint64_t size = 0;          // the file's length
   std::vector<FaceSummary> faces;  // as the reader found them
   // The bytes of each OS/2 table, by offset, that some face wants changed.
   std::map<std::uint32_t, Bytes> os2Tables;
@@ -43,6 +42,10 @@ struct FixPlan {
   std::vector<FileWrite> writes;  // in the order they must be made
   std::vector<FaceFix> faces;     // one per face of the input, in its order
 };
+
+// The single face of a font file on its own, which carries no member's number; the faces of a
+// collection all do.
+const FaceSummary* SingleFont(const std::vector<FaceSummary>& faces);
 
 // The value a face should get: its suggestion, when it is readable, not ok, and the suggestion
 // lies in 1..kMaxWidth; none when it keeps its value.

@@ -45,10 +45,10 @@ FaceSummary Face(std::uint32_t index, std::uint32_t offset, std::int16_t stored,
   return face;
 }
 
-FixInput Collection(std::vector<FaceSummary> faces) {
+// The faces with their tables; they are members of a collection when they carry an index.
+FixInput Input(std::vector<FaceSummary> faces) {
   FixInput input;
   input.size = kSize;
-  input.collection = true;
   for (const FaceSummary& face : faces)
     input.os2Tables[face.os2.offset] = Table(face.xAvgCharWidth);
   input.faces = std::move(faces);
@@ -90,7 +90,7 @@ void ExpectWrites(const FixPlan& plan, const std::vector<FileWrite>& expected) {
 }
 
 TEST(FixPlanTest, SharedTableWhoseFacesAgreeIsWrittenInPlace) {
-  const FixPlan plan = PlanFix(Collection({Face(0, 500, 979, 500), Face(1, 500, 979, 500)}));
+  const FixPlan plan = PlanFix(Input({Face(0, 500, 979, 500), Face(1, 500, 979, 500)}));
   ExpectWrites(plan, {ValueWrite(500, 979, 500), RecordWrite(0, 500, Table(500), 500),
                       RecordWrite(1, 500, Table(500), 500)});
   EXPECT_EQ(plan.faces[0].written, 500);
@@ -99,7 +99,7 @@ TEST(FixPlanTest, SharedTableWhoseFacesAgreeIsWrittenInPlace) {
 
 TEST(FixPlanTest, SharedTableWhoseFacesDisagreeIsSplit) {
   // Member 0 is ok with 979 and keeps the table; member 1 gets a copy holding 500.
-  const FixPlan plan = PlanFix(Collection({Face(0, 500, 979, 979), Face(1, 500, 979, 500)}));
+  const FixPlan plan = PlanFix(Input({Face(0, 500, 979, 979), Face(1, 500, 979, 500)}));
   ExpectWrites(plan, {Append(kSize, Table(500)), RecordWrite(1, 500, Table(500), 1004)});
   EXPECT_EQ(plan.faces[0].written, std::nullopt);
   EXPECT_EQ(plan.faces[1].written, 500);
@@ -107,8 +107,8 @@ TEST(FixPlanTest, SharedTableWhoseFacesDisagreeIsSplit) {
 }
 
 TEST(FixPlanTest, AllWrongWithTwoValuesLowestNumberedFaceKeepsTheTable) {
-  const FixPlan plan = PlanFix(Collection({Face(0, 500, 979, 600), Face(1, 500, 979, 500),
-                                           Face(2, 500, 979, 500), Face(3, 508, 700, 600)}));
+  const FixPlan plan = PlanFix(Input({Face(0, 500, 979, 600), Face(1, 500, 979, 500),
+                                      Face(2, 500, 979, 500), Face(3, 508, 700, 600)}));
   ExpectWrites(plan,
                {Append(kSize, Table(500)), ValueWrite(500, 979, 600), ValueWrite(508, 700, 600),
                 RecordWrite(0, 500, Table(600), 500), RecordWrite(1, 500, Table(500), 1004),
@@ -122,18 +122,18 @@ TEST(FixPlanTest, FaceThatCannotBeReadKeepsTheTableItPointsAt) {
   noOs2.error = "no 'OS/2' table";
   noOs2.os2 = {};
   // Its own table is left alone while another is written in place.
-  FixPlan plan = PlanFix(Collection({Face(0, 508, 979, 500), broken, noOs2}));
+  FixPlan plan = PlanFix(Input({Face(0, 508, 979, 500), broken, noOs2}));
   ExpectWrites(plan, {ValueWrite(508, 979, 500), RecordWrite(0, 508, Table(500), 508)});
   EXPECT_EQ(plan.faces[1].written, std::nullopt);
   EXPECT_EQ(plan.faces[2].written, std::nullopt);
   // A table it shares is not split: a longer file might make it read otherwise.
-  plan = PlanFix(Collection({Face(0, 500, 979, 500), broken, noOs2}));
+  plan = PlanFix(Input({Face(0, 500, 979, 500), broken, noOs2}));
   EXPECT_NE(plan.error, "");
   EXPECT_TRUE(plan.writes.empty());
 }
 
 TEST(FixPlanTest, SuggestionOutOfRangeIsNotFixedAndKeepsTheTable) {
-  const FixPlan plan = PlanFix(Collection({Face(0, 500, 979, 0), Face(1, 508, 979, 40000)}));
+  const FixPlan plan = PlanFix(Input({Face(0, 500, 979, 0), Face(1, 508, 979, 40000)}));
   ExpectWrites(plan, {});
   EXPECT_EQ(plan.faces[0].notFixed, "the width it needs, 0, lies outside 1..32767");
   EXPECT_EQ(plan.faces[1].notFixed, "the width it needs, 40000, lies outside 1..32767");
@@ -143,8 +143,7 @@ TEST(FixPlanTest, SingleFontMovesCheckSumAdjustmentByTheChangeInTheFileSum) {
   FaceSummary face = Face(0, 500, 979, 500);
   face.index.reset();
   face.head = {20, 0, 200, 54};
-  FixInput input = Collection({face});
-  input.collection = false;
+  FixInput input = Input({face});
   input.checkSumAdjustment = 0x12345678;
   const FixPlan plan = PlanFix(input);
   const FileWrite value = ValueWrite(500, 979, 500);
@@ -159,23 +158,23 @@ TEST(FixPlanTest, RefusesWritesThatWouldLandInAnotherField) {
   // Member 1's record lies inside the OS/2 table of member 0.
   FaceSummary inside = Face(1, 508, 979, 500);
   inside.os2.record = 496;
-  FixPlan plan = PlanFix(Collection({Face(0, 496, 979, 500), inside}));
+  FixPlan plan = PlanFix(Input({Face(0, 496, 979, 500), inside}));
   EXPECT_NE(plan.error, "");
   EXPECT_TRUE(plan.writes.empty());
   // Two tables that overlap.
-  plan = PlanFix(Collection({Face(0, 500, 979, 500), Face(1, 504, 979, 979)}));
+  plan = PlanFix(Input({Face(0, 500, 979, 500), Face(1, 504, 979, 979)}));
   EXPECT_NE(plan.error, "");
   EXPECT_TRUE(plan.writes.empty());
   // The field lies inside a table that the rules read, so the fix would change the verdict.
   FaceSummary overlapping = Face(0, 500, 979, 500);
   overlapping.tablesRead = {{400, 503}};
-  plan = PlanFix(Collection({overlapping}));
+  plan = PlanFix(Input({overlapping}));
   EXPECT_NE(plan.error, "");
   EXPECT_TRUE(plan.writes.empty());
 }
 
 TEST(FixPlanTest, NothingToDoWhenEveryFaceIsOk) {
-  const FixPlan plan = PlanFix(Collection({Face(0, 500, 979, 979), Face(1, 500, 979, 980)}));
+  const FixPlan plan = PlanFix(Input({Face(0, 500, 979, 979), Face(1, 500, 979, 980)}));
   ExpectWrites(plan, {});
 }
 

@@ -65,7 +65,8 @@ bool WritesStayInTheirFields(const FixInput& input, const std::vector<ByteSpan>&
                              const std::vector<FileWrite>& records,
                              const std::vector<FileWrite>& adjustment) {
   std::vector<ByteSpan> header, directories, tables, heads;
-  if (input.collection) header.push_back({0, kCollectionHeaderSize + 4 * input.faces.size()});
+  if (SingleFont(input.faces) == nullptr)
+    header.push_back({0, kCollectionHeaderSize + 4 * input.faces.size()});
   for (const FaceSummary& face : input.faces) {
     directories.push_back(face.directory);
     tables.insert(tables.end(), face.tablesRead.begin(), face.tablesRead.end());

@@ -48,7 +48,6 @@ std::string SystemMessage(DWORD error) {
 std::string WhyNotOpened(const char* path, const wchar_t* widePath, DWORD error, bool writing) {
   // No Windows file name holds a * or a ?: such a name is a pattern that matched nothing.
   if (std::strpbrk(path, "*?") != nullptr) return "no file matches this pattern";
-  const DWORD attributes = GetFileAttributesW(widePath);
   switch (error) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
@@ -57,7 +56,8 @@ std::string WhyNotOpened(const char* path, const wchar_t* widePath, DWORD error,
     case ERROR_LOCK_VIOLATION:
       return "it is in use by another program. A font installed in Windows is in use while it "
              "is installed: fix a copy, then install the copy";
-    case ERROR_ACCESS_DENIED:
+    case ERROR_ACCESS_DENIED: {
+      const DWORD attributes = GetFileAttributesW(widePath);
       if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         return "it is a directory, not a font file";
       }
@@ -67,6 +67,7 @@ std::string WhyNotOpened(const char* path, const wchar_t* widePath, DWORD error,
       }
       return std::string("access is denied: this user may not ") + (writing ? "write" : "read") +
              " it";
+    }
     case ERROR_WRITE_PROTECT:
       return "it lies on a write-protected disk";
     default:
