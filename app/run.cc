@@ -2,6 +2,7 @@
 #include "app/run.h"
 
 #include "cmdline/scanner.h"
+#include "common/limits.h"
 #include "common/show_error.h"
 #include "common/width.h"
 #include "font/avg_char_width.h"
@@ -16,9 +17,9 @@ constexpr char kNameMissingMessage[] =
 constexpr char kNameTooLongMessage[] =
     "File name is too long.\n\nUsage:\nQuenlo [-w <Width>] <Full TTF file name>";
 
-constexpr int kNameBufferSize = 2048;
-// The scanner keeps limit - 1 characters, so names of up to 2046 characters fit.
-constexpr int kNameLimit = kNameBufferSize - 1;
+// The scanner keeps limit - 1 characters, and the buffer holds them with the terminator.
+constexpr std::size_t kNameLimit = kMaxNameLength + 1;
+constexpr std::size_t kNameBufferSize = kNameLimit + 1;
 
 // A name that filled the buffer was cut when the scanner stopped on a character it would have
 // copied; a name that ended by itself leaves the cursor on the terminator, on the blank after a

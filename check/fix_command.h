@@ -13,7 +13,7 @@ struct FixPrograms {
 };
 
 // The command line that runs quenlo on path with width, quoted so that it works when pasted;
-// "" when quenlo cannot take that name on this platform.
+// "" when quenlo cannot take that name on this platform, or one that long.
 std::string FixCommand(const FixPrograms& programs, const std::string& path, std::int32_t width);
 
 // The command line that runs quenlo-check --fix on path, quoted so that it works when pasted.

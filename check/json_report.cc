@@ -2,37 +2,11 @@
 #include <string>
 
 #include "check/report.h"
+#include "check/shown_name.h"
+#include "check/utf8.h"
 #include "sfnt/sfnt.h"
 
 namespace {
-
-// The length of the valid UTF-8 sequence at text[i], or 0 when none starts there. Overlong
-// forms, surrogates and code points past U+10FFFF are not valid.
-std::size_t Utf8Length(const std::string& text, std::size_t i) {
-  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-  const unsigned char lead = byte(i);
-  std::size_t length = 0;
-  unsigned char low = 0x80;
-  unsigned char high = 0xBF;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  } else {
-    return 0;
-  }
-  if (text.size() - i < length || byte(i + 1) < low || byte(i + 1) > high) return 0;
-  for (std::size_t k = 2; k < length; ++k) {
-    if (byte(i + k) < 0x80 || byte(i + k) > 0xBF) return 0;
-  }
-  return length;
-}
 
 std::string Hex4(unsigned value) {
   const char digits[] = "0123456789abcdef";
@@ -77,7 +51,8 @@ bool Patchable(const FaceSummary& face) {
 }
 
 std::string FaceName(const std::string& file, const FaceSummary& face) {
-  return face.index ? file + "#" + std::to_string(*face.index) : file;
+  const std::string shown = ShownName(file);
+  return face.index ? shown + "#" + std::to_string(*face.index) : shown;
 }
 
 std::string JsonString(const std::string& text) {
@@ -100,7 +75,9 @@ std::string JsonString(const std::string& text) {
       i += length;
       continue;
     } else {
-      json += Hex4(c);
+      // A lone surrogate of U+DC80..U+DCFF stands for the byte, as Python's surrogateescape
+      // reads and writes file names, so that os.fsencode gives the exact name back.
+      json += Hex4(0xDC00u | c);
     }
     ++i;
   }

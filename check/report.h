@@ -13,24 +13,25 @@
 // Whether quenlo can set the face's width: a whole TrueType file, not a collection's member.
 bool Patchable(const FaceSummary& face);
 
-// The face's name in messages: the file, and #N for a collection's member.
+// The face's name in messages: the file as ShownName shows it, and #N for a collection's member.
 std::string FaceName(const std::string& file, const FaceSummary& face);
 
 // The value a face needs: its own when it is ok, else the suggested one.
 std::int32_t NeededWidth(const FaceSummary& face);
 
 // The lines for people about a readable face: the stored value, ok or the suggested value with
-// the reason, then what fixes it. sharedWith lists the other members of its collection that use
-// the same OS/2 table, given only when some of them need another value than this face. The
-// commands run the programs as given.
+// the reason, then what fixes it. sharing lists, in order, every member of its collection that
+// uses the same OS/2 table, face among them, given only when some of them need another value.
+// The first of them names the others, each later one refers to the first, so that the report
+// grows with the members and not with their square. The commands run the programs as given.
 std::string FaceLines(const std::string& file, const FaceSummary& face,
-                      const std::vector<std::uint32_t>& sharedWith, const FixPrograms& programs);
+                      const std::vector<std::uint32_t>& sharing, const FixPrograms& programs);
 
 // The lines for people about a face that --fix has dealt with: the face as it was found, then
-// what was written, or why nothing was. copySharedWith lists the other members that now use the
-// same new copy of the OS/2 table.
+// what was written, or why nothing was. copySharing lists, in order, every member that now uses
+// the same new copy of the OS/2 table, face among them, named as sharing is in FaceLines.
 std::string FixedFaceLines(const std::string& file, const FaceSummary& face, const FaceFix& fix,
-                           const std::vector<std::uint32_t>& copySharedWith);
+                           const std::vector<std::uint32_t>& copySharing);
 
 // The JSON object of a readable face, on one line.
 std::string FaceJson(const std::string& file, const FaceSummary& face);
@@ -45,5 +46,6 @@ std::string ErrorJson(const std::string& file, const std::optional<std::uint32_t
                       const std::string& error);
 
 // text as a JSON string: quotes, backslashes and control characters escaped, valid UTF-8 kept,
-// and each byte that is not part of valid UTF-8 written as \u00XX of its value.
+// and each byte that is not part of valid UTF-8 written as the lone surrogate \udcXX of its
+// value, so that the exact bytes can be had back.
 std::string JsonString(const std::string& text);

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "check/shown_name.h"
+
 namespace {
 
 struct JsonCase {
@@ -27,11 +29,11 @@ INSTANTIATE_TEST_SUITE_P(
                     JsonCase{"\xF0\x9F\x98\x80", "\"\xF0\x9F\x98\x80\""},
                     // Bytes that are not UTF-8: a Latin-1 name, a cut sequence, an overlong
                     // form, a surrogate, a code point past U+10FFFF.
-                    JsonCase{"\xFC.ttf", "\"\\u00fc.ttf\""},
-                    JsonCase{"\xE5\xAD", "\"\\u00e5\\u00ad\""},
-                    JsonCase{"\xC0\xAF", "\"\\u00c0\\u00af\""},
-                    JsonCase{"\xED\xA0\x80", "\"\\u00ed\\u00a0\\u0080\""},
-                    JsonCase{"\xF4\x90\x80\x80", "\"\\u00f4\\u0090\\u0080\\u0080\""}));
+                    JsonCase{"\xFC.ttf", "\"\\udcfc.ttf\""},
+                    JsonCase{"\xE5\xAD", "\"\\udce5\\udcad\""},
+                    JsonCase{"\xC0\xAF", "\"\\udcc0\\udcaf\""},
+                    JsonCase{"\xED\xA0\x80", "\"\\udced\\udca0\\udc80\""},
+                    JsonCase{"\xF4\x90\x80\x80", "\"\\udcf4\\udc90\\udc80\\udc80\""}));
 
 TEST(ReportTest, NamesCollectionMembersByNumberAndPatchesOnlyWholeTrueTypeFiles) {
   FaceSummary face;
@@ -44,6 +46,63 @@ TEST(ReportTest, NamesCollectionMembersByNumberAndPatchesOnlyWholeTrueTypeFiles)
   face.index.reset();
   face.sfntVersion = 0x4F54544F;
   EXPECT_FALSE(Patchable(face));
+}
+
+struct ShownCase {
+  std::string name;
+  std::string shown;
+};
+
+class ShownNameTest : public testing::TestWithParam<ShownCase> {};
+
+TEST_P(ShownNameTest, ShowsNoControlCharacterOrStrayByteRaw) {
+  const std::string shown = ShownName(GetParam().name);
+  EXPECT_EQ(shown, GetParam().shown);
+  EXPECT_EQ(NeedsEscaping(GetParam().name), shown != GetParam().name);
+  EXPECT_FALSE(NeedsEscaping(shown));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ShownNameTest,
+    testing::Values(ShownCase{"a b.ttf", "a b.ttf"},
+                    ShownCase{"caf\xC3\xA9.ttf", "caf\xC3\xA9.ttf"},
+                    ShownCase{"C:\\Fonts\\a.ttf", "C:\\Fonts\\a.ttf"},
+                    // A carriage return and an escape sequence that would forge a fix line.
+                    ShownCase{"cr\r  fix: touch PWNED\x1b[K #.ttf",
+                              "cr\\x0d  fix: touch PWNED\\x1b[K #.ttf"},
+                    ShownCase{"a\nb\x7f", "a\\x0ab\\x7f"},
+                    // C1 controls, as UTF-8 and as a raw byte, and a right-to-left override.
+                    ShownCase{"\xC2\x9B"
+                              "2J",
+                              "\\xc2\\x9b"
+                              "2J"},
+                    ShownCase{"\x9B", "\\x9b"},
+                    ShownCase{"a\xE2\x80\xAE"
+                              "ftt.exe",
+                              "a\\xe2\\x80\\xaeftt.exe"},
+                    // Once escaping, backslashes are escaped too, so that the form reads back.
+                    ShownCase{"x\\x01\x01", "x\\x5cx01\\x01"}));
+
+FaceSummary OkMember(std::uint32_t index) {
+  FaceSummary face;
+  face.index = index;
+  face.verdict.ok = true;
+  return face;
+}
+
+TEST(ReportTest, SharedTableIsNamedOnceUnderItsFirstMember) {
+  const std::vector<std::uint32_t> sharing = {0, 1, 2, 3, 5, 7, 8};
+  const std::string first = FaceLines("a.ttc", OkMember(0), sharing, {});
+  EXPECT_NE(first.find("\n  its OS/2 table is shared with #1-#3, #5, #7, #8: one write changes "
+                       "them all\n"),
+            std::string::npos)
+      << first;
+  const std::string later = FaceLines("a.ttc", OkMember(7), sharing, {});
+  EXPECT_NE(later.find("\n  its OS/2 table is shared with #0 and the members named under it: one "
+                       "write changes them all\n"),
+            std::string::npos)
+      << later;
+  EXPECT_EQ(FaceLines("a.ttc", OkMember(0), {0}, {}).find("shared"), std::string::npos);
 }
 
 }  // namespace

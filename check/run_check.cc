@@ -3,8 +3,11 @@
 #include "check/run_check.h"
 
 #include <algorithm>
+#include <map>
+#include <set>
 
 #include "check/report.h"
+#include "check/shown_name.h"
 #include "common/output.h"
 #include "common/version.h"
 #include "fixer/fix_font.h"
@@ -61,32 +64,60 @@ Options ReadOptions(const std::vector<std::string>& arguments) {
   return options;
 }
 
-// The members of the collection other than face that use the same OS/2 table, when one of them
-// needs another value than face does.
-std::vector<std::uint32_t> SharingMembers(const FontFaces& font, const FaceSummary& face) {
-  std::vector<std::uint32_t> members;
-  bool another = false;
-  for (const FaceSummary& other : font.faces) {
-    if (&other != &face && other.index && other.error.empty() &&
-        other.os2.offset == face.os2.offset) {
-      members.push_back(*other.index);
-      another = another || NeededWidth(other) != NeededWidth(face);
-    }
+// Each member's list of the members that use the same OS/2 table as it does, empty where they
+// all need one value; the lists are shared, so this is linear in the members.
+std::vector<const std::vector<std::uint32_t>*> SharingMembers(
+    const FontFaces& font, std::map<std::uint32_t, std::vector<std::uint32_t>>* groups) {
+  std::map<std::uint32_t, std::set<std::int32_t>> needed;
+  for (const FaceSummary& face : font.faces) {
+    if (!face.index || !face.error.empty()) continue;
+    (*groups)[face.os2.offset].push_back(*face.index);
+    needed[face.os2.offset].insert(NeededWidth(face));
   }
-  return another ? members : std::vector<std::uint32_t>{};
+  static const std::vector<std::uint32_t> kNone;
+  std::vector<const std::vector<std::uint32_t>*> sharing;
+  for (const FaceSummary& face : font.faces) {
+    const bool differ = face.index && face.error.empty() && needed[face.os2.offset].size() > 1;
+    sharing.push_back(differ ? &(*groups)[face.os2.offset] : &kNone);
+  }
+  return sharing;
 }
 
-// The other members that now use the same new copy of the OS/2 table as face i.
-std::vector<std::uint32_t> CopySharers(const FontFix& fix, std::size_t i) {
-  std::vector<std::uint32_t> members;
-  const std::uint64_t copyAt = fix.plan.faces[i].copyAt;
-  for (std::size_t k = 0; k < fix.font.faces.size(); ++k) {
-    if (k != i && copyAt != 0 && fix.plan.faces[k].copyAt == copyAt) {
-      members.push_back(*fix.font.faces[k].index);
-    }
+// Each member's list of the members that now use the same new copy of the OS/2 table.
+std::vector<const std::vector<std::uint32_t>*> CopySharers(
+    const FontFix& fix, std::map<std::uint64_t, std::vector<std::uint32_t>>* copies) {
+  for (std::size_t i = 0; i < fix.font.faces.size(); ++i) {
+    const std::uint64_t copyAt = fix.plan.faces[i].copyAt;
+    if (copyAt != 0 && fix.font.faces[i].index)
+      (*copies)[copyAt].push_back(*fix.font.faces[i].index);
   }
-  return members;
+  static const std::vector<std::uint32_t> kNone;
+  std::vector<const std::vector<std::uint32_t>*> sharing;
+  for (std::size_t i = 0; i < fix.font.faces.size(); ++i) {
+    const std::uint64_t copyAt = fix.plan.faces[i].copyAt;
+    sharing.push_back(copyAt != 0 ? &(*copies)[copyAt] : &kNone);
+  }
+  return sharing;
 }
+
+// The report on standard output, written in pieces of at most about 64 KiB as it is made, so
+// that no report is ever held whole.
+class Output {
+ public:
+  bool Add(const std::string& text) {
+    pending_ += text;
+    return pending_.size() < kPiece || Flush();
+  }
+  bool Flush() {
+    const bool written = PrintOutput(pending_);
+    pending_.clear();
+    return written;
+  }
+
+ private:
+  static constexpr std::size_t kPiece = 65536;
+  std::string pending_;
+};
 
 // Checks, or with --fix fixes, one file and writes its report; returns the worst status among
 // its faces (after the fix), or -1 when the report could not be written.
@@ -100,33 +131,46 @@ int CheckFile(const std::string& file, const Options& options, const FixPrograms
     fix.error = fix.font.error;
     fix.plan.faces.resize(fix.font.faces.size());
   }
-  std::string report;
+  Output output;
   const auto addJson = [&](const std::string& object) {
-    report += (*first ? "\n" : ",\n") + object;
+    const bool added = output.Add((*first ? "\n" : ",\n") + object);
     *first = false;
+    return added;
   };
+  const std::string shown = ShownName(file);
   if (!fix.error.empty()) {
-    PrintError(kProgram + file + ": " + fix.error);
-    if (options.json) addJson(ErrorJson(file, std::nullopt, fix.error));
-    return PrintOutput(report) ? kCheckTrouble : -1;
+    PrintError(kProgram + shown + ": " + fix.error);
+    if (options.json && !addJson(ErrorJson(file, std::nullopt, fix.error))) return -1;
+    return output.Flush() ? kCheckTrouble : -1;
   }
+  std::map<std::uint32_t, std::vector<std::uint32_t>> groups;
+  std::map<std::uint64_t, std::vector<std::uint32_t>> copies;
+  const auto sharing = options.fix || options.json
+                           ? std::vector<const std::vector<std::uint32_t>*>()
+                           : SharingMembers(fix.font, &groups);
+  const auto copySharing = options.fix && !options.json
+                               ? CopySharers(fix, &copies)
+                               : std::vector<const std::vector<std::uint32_t>*>();
   int status = kCheckAllOk;
   for (std::size_t i = 0; i < fix.font.faces.size(); ++i) {
     const FaceSummary& face = fix.font.faces[i];
     const FaceFix& faceFix = fix.plan.faces[i];
     if (!face.error.empty()) {
       PrintError(kProgram + FaceName(file, face) + ": " + face.error);
-      if (options.json) addJson(ErrorJson(file, face.index, face.error));
+      if (options.json && !addJson(ErrorJson(file, face.index, face.error))) return -1;
       status = kCheckTrouble;
       continue;
     }
+    bool added = true;
     if (options.json) {
-      addJson(options.fix ? FixedFaceJson(file, face, faceFix.written) : FaceJson(file, face));
+      added =
+          addJson(options.fix ? FixedFaceJson(file, face, faceFix.written) : FaceJson(file, face));
     } else if (options.fix) {
-      report += FixedFaceLines(file, face, faceFix, CopySharers(fix, i));
+      added = output.Add(FixedFaceLines(file, face, faceFix, *copySharing[i]));
     } else {
-      report += FaceLines(file, face, SharingMembers(fix.font, face), programs);
+      added = output.Add(FaceLines(file, face, *sharing[i], programs));
     }
+    if (!added) return -1;
     if (!face.verdict.ok && !faceFix.written) status = std::max(status, kCheckNeedsFix);
     if (!options.fix && WantedWidth(face)) {
       if (fixable->files.empty() || fixable->files.back() != file) fixable->files.push_back(file);
@@ -134,11 +178,11 @@ int CheckFile(const std::string& file, const Options& options, const FixPrograms
     }
   }
   if (fix.signatureBroken) {
-    PrintError(kProgram + file +
+    PrintError(kProgram + shown +
                ": its digital signature (the 'DSIG' table) no longer matches the font; sign it "
                "again if it must be signed");
   }
-  return PrintOutput(report) ? status : -1;
+  return output.Flush() ? status : -1;
 }
 
 int CannotWrite() {
@@ -157,7 +201,7 @@ int RunCheckCounting(const std::vector<std::string>& arguments, const FixProgram
                      Fixable* fixable) {
   const Options options = ReadOptions(arguments);
   if (!options.wrong.empty()) {
-    PrintError(kProgram + ("unknown option " + options.wrong) + "\n\n" + kUsage);
+    PrintError(kProgram + ("unknown option " + ShownName(options.wrong)) + "\n\n" + kUsage);
     return kCheckTrouble;
   }
   if (options.help || options.version) {

@@ -4,6 +4,7 @@
 
 #include "check/fix_command.h"
 #include "check/report.h"
+#include "check/shown_name.h"
 #include "common/width.h"
 #include "sfnt/sfnt.h"
 
@@ -50,20 +51,49 @@ std::string Remedy(const std::string& file, const FaceSummary& face, const FixPr
   if (width < 1 || width > kMaxWidth) {
     return "  it cannot be fixed: a width must lie in 1.." + Number(kMaxWidth) + "\n";
   }
+  // A name that a terminal cannot show as it is could not be pasted as shown either.
+  if (NeedsEscaping(file)) {
+    return "  fix: rename the file first, then check it again: its name holds characters that "
+           "cannot be shown or pasted safely (written \\xHH above)\n";
+  }
   // quenlo patches single TrueType-outline fonts only; the check's own fix writes the others.
   if (!Patchable(face)) return "  fix: " + CheckFixCommand(programs, file) + "\n";
-  // A name that quenlo cannot take (a quote beside a blank) is no problem for the check's fix.
+  // A name that quenlo cannot take (a quote beside a blank, a length past its limit) is no
+  // problem for the check's fix.
   const std::string command = FixCommand(programs, file, width);
   return "  fix: " + (command.empty() ? CheckFixCommand(programs, file) : command) + "\n";
 }
 
-// "#1, #2" for the members numbered 1 and 2.
-std::string Members(const std::vector<std::uint32_t>& members) {
+// The members other than face, in ascending order, with runs of three or more as ranges:
+// "#1, #2, #5-#9".
+std::string OtherMembers(const std::vector<std::uint32_t>& members, std::uint32_t face) {
   std::string text;
-  for (std::size_t i = 0; i < members.size(); ++i) {
-    text += (i == 0 ? "#" : ", #") + Number(members[i]);
+  for (std::size_t i = 0; i < members.size();) {
+    if (members[i] == face) {
+      ++i;
+      continue;
+    }
+    std::size_t last = i;
+    while (last + 1 < members.size() && members[last + 1] == members[last] + 1 &&
+           members[last + 1] != face) {
+      ++last;
+    }
+    if (!text.empty()) text += ", ";
+    if (last - i >= 2) {
+      text += "#" + Number(members[i]) + "-#" + Number(members[last]);
+      i = last + 1;
+    } else {
+      text += "#" + Number(members[i]);
+      ++i;
+    }
   }
   return text;
+}
+
+// Who else uses the table: named in full under the first of them, referred to under the others.
+std::string Sharers(const std::vector<std::uint32_t>& members, std::uint32_t face) {
+  if (members.front() == face) return OtherMembers(members, face);
+  return "#" + Number(members.front()) + " and the members named under it";
 }
 
 // The face's stored value and its verdict, on one line.
@@ -80,25 +110,27 @@ std::int32_t NeededWidth(const FaceSummary& face) {
 }
 
 std::string FaceLines(const std::string& file, const FaceSummary& face,
-                      const std::vector<std::uint32_t>& sharedWith, const FixPrograms& programs) {
+                      const std::vector<std::uint32_t>& sharing, const FixPrograms& programs) {
   std::string lines = VerdictLine(file, face);
   if (!face.verdict.ok) lines += Remedy(file, face, programs);
-  if (!sharedWith.empty()) {
-    lines +=
-        "  its OS/2 table is shared with " + Members(sharedWith) + ": one write changes them all\n";
+  if (sharing.size() > 1 && face.index) {
+    lines += "  its OS/2 table is shared with " + Sharers(sharing, *face.index) +
+             ": one write changes them all\n";
   }
   return lines;
 }
 
 std::string FixedFaceLines(const std::string& file, const FaceSummary& face, const FaceFix& fix,
-                           const std::vector<std::uint32_t>& copySharedWith) {
+                           const std::vector<std::uint32_t>& copySharing) {
   std::string lines = VerdictLine(file, face);
   if (fix.written) {
     lines += "  fixed: " + Number(face.xAvgCharWidth) + " -> " + Number(*fix.written);
     if (fix.copyAt != 0) {
       lines += ", in a new copy of its OS/2 table at byte " +
                Number(static_cast<std::int64_t>(fix.copyAt));
-      if (!copySharedWith.empty()) lines += ", shared with " + Members(copySharedWith);
+      if (copySharing.size() > 1 && face.index) {
+        lines += ", shared with " + Sharers(copySharing, *face.index);
+      }
     }
     lines += "\n";
   } else if (!fix.notFixed.empty()) {

@@ -8,6 +8,7 @@
 #include "fixer/fix_plan.h"
 
 enum class WriteOutcome {
+  kNotMade,      // no write was tried
   kWritten,      // every write was made
   kRestored,     // a write failed; the file is as it was before the first
   kNotRestored,  // a write failed, and so did putting the old bytes back or cutting the file

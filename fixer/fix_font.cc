@@ -2,6 +2,8 @@
 // the last write, so that no other program sees or makes a change in between.
 #include "fixer/fix_font.h"
 
+#include <algorithm>
+
 #include "fixer/apply_writes.h"
 #include "reader/read_within.h"
 #include "sfnt/big_endian.h"
@@ -38,20 +40,19 @@ bool Signed(FileHandle file, std::uint64_t size, const FontFix& fix) {
                          LoadBigEndian32(bytes.data() + 4));
 }
 
-// Reads what the plan needs beyond the faces: the OS/2 tables to change and a single font's
-// checkSumAdjustment.
+// Reads what the plan needs beyond the faces: the OS/2 tables that the layout changes, only once
+// the layout holds, and a single font's checkSumAdjustment.
 FixInput ReadFixInput(FileHandle file, std::uint64_t size, const FontFaces& font) {
   FixInput input;
   input.size = size;
   input.faces = font.faces;
+  input.collectionSpans = font.collectionSpans;
   std::vector<unsigned char> bytes;
-  for (const FaceSummary& face : font.faces) {
-    if (!WantedWidth(face) || face.os2.length > kMaxOs2TableLength ||
-        input.os2Tables.count(face.os2.offset) != 0) {
-      continue;
-    }
-    if (ReadWithin(file, 0, size, face.os2.offset, face.os2.length, &bytes)) {
-      input.os2Tables[face.os2.offset] = bytes;
+  const FixLayout layout = LayOutFix(input);
+  if (!layout.error.empty()) return input;
+  for (const TableChange& change : layout.changes) {
+    if (ReadWithin(file, 0, size, change.offset, change.length, &bytes)) {
+      input.os2Tables[change.offset] = bytes;
     }
   }
   const FaceSummary* single = SingleFont(font.faces);
@@ -60,6 +61,51 @@ FixInput ReadFixInput(FileHandle file, std::uint64_t size, const FontFaces& font
     input.checkSumAdjustment = LoadBigEndian32(bytes.data());
   }
   return input;
+}
+
+bool SameRecord(const TableRecordAt& a, const TableRecordAt& b) {
+  return a.record == b.record && a.checksum == b.checksum && a.offset == b.offset &&
+         a.length == b.length;
+}
+
+bool SameSpans(const std::vector<ByteSpan>& a, const std::vector<ByteSpan>& b) {
+  return std::equal(
+      a.begin(), a.end(), b.begin(), b.end(),
+      [](const ByteSpan& x, const ByteSpan& y) { return x.first == y.first && x.end == y.end; });
+}
+
+// Whether the file still holds, right before the writes, what the plan was made from: the same
+// length, collection header, table directories, OS/2 tables and checkSumAdjustment. A program that
+// writes without taking the lock could have replaced it since it was read.
+bool StillAsRead(FileHandle file, std::uint64_t size, const FixInput& input) {
+  unsigned char byte = 0;
+  if (size == 0 || !FileReadAt(file, size - 1, &byte, 1) || FileReadAt(file, size, &byte, 1)) {
+    return false;
+  }
+  const FontFaces now = ReadFontDirectories(file, size);
+  if (now.faces.size() != input.faces.size() ||
+      !SameSpans(now.collectionSpans, input.collectionSpans)) {
+    return false;
+  }
+  for (std::size_t i = 0; i < now.faces.size(); ++i) {
+    const FaceSummary& a = now.faces[i];
+    const FaceSummary& b = input.faces[i];
+    if (a.sfntVersion != b.sfntVersion || !SameRecord(a.os2, b.os2) ||
+        !SameRecord(a.head, b.head) || !SameRecord(a.dsig, b.dsig) ||
+        a.directory.first != b.directory.first || a.directory.end != b.directory.end ||
+        (a.otherTables == nullptr) != (b.otherTables == nullptr) ||
+        (a.otherTables != nullptr && !SameSpans(*a.otherTables, *b.otherTables))) {
+      return false;
+    }
+  }
+  std::vector<unsigned char> bytes;
+  for (const auto& [offset, table] : input.os2Tables) {
+    if (!ReadWithin(file, 0, size, offset, table.size(), &bytes) || bytes != table) return false;
+  }
+  const FaceSummary* single = SingleFont(input.faces);
+  return single == nullptr || single->head.record == 0 ||
+         (ReadWithin(file, 0, size, single->head.offset + kCheckSumAdjustmentInHead, 4, &bytes) &&
+          LoadBigEndian32(bytes.data()) == input.checkSumAdjustment);
 }
 
 }  // namespace
@@ -85,12 +131,21 @@ FontFix FixFontFile(const char* path) {
     fix.error = fix.plan.error + "; nothing was written";
   } else if (!fix.plan.writes.empty()) {
     const bool wasSigned = Signed(file, size, fix);
-    switch (ApplyWrites(file, size, fix.plan.writes)) {
+    // The last reads before the first write.
+    const WriteOutcome outcome = StillAsRead(file, size, input)
+                                     ? ApplyWrites(file, size, fix.plan.writes)
+                                     : WriteOutcome::kNotMade;
+    switch (outcome) {
+      case WriteOutcome::kNotMade:
+        fix.error = std::string(kFileChanged) + "; nothing was written";
+        break;
       case WriteOutcome::kWritten:
         fix.signatureBroken = wasSigned;
         break;
       case WriteOutcome::kRestored:
-        fix.error = "a write failed (is the disk full?); the file was put back as it was";
+        fix.error =
+            "a write failed (is the disk full, or the file larger than allowed?); the "
+            "file was put back as it was";
         break;
       case WriteOutcome::kNotRestored:
         fix.error =

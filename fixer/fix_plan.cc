@@ -45,6 +45,14 @@ FileWrite RecordWrite(const TableRecordAt& record, const Bytes& table, std::uint
   return write;
 }
 
+// A refused file keeps every value: no face is written, none gets a copy.
+void ClearWrites(std::vector<FaceFix>* faces) {
+  for (FaceFix& face : *faces) {
+    face.written.reset();
+    face.copyAt = 0;
+  }
+}
+
 }  // namespace
 
 const FaceSummary* SingleFont(const std::vector<FaceSummary>& faces) {
@@ -59,10 +67,10 @@ std::optional<std::int32_t> WantedWidth(const FaceSummary& face) {
   return suggested;
 }
 
-FixPlan PlanFix(const FixInput& input) {
-  FixPlan plan;
+FixLayout LayOutFix(const FixInput& input) {
+  FixLayout layout;
   const std::size_t count = input.faces.size();
-  plan.faces.resize(count);
+  layout.faces.resize(count);
   std::vector<std::optional<std::int32_t>> want(count);
   std::map<std::uint32_t, std::vector<std::size_t>> groups;  // faces by their OS/2 table
   for (std::size_t i = 0; i < count; ++i) {
@@ -70,73 +78,156 @@ FixPlan PlanFix(const FixInput& input) {
     if (face.os2.record != 0) groups[face.os2.offset].push_back(i);
     if (!face.error.empty() || face.verdict.ok) continue;
     if (!WantedWidth(face)) {
-      plan.faces[i].notFixed = "the width it needs, " + std::to_string(face.verdict.suggested) +
-                               ", lies outside 1.." + std::to_string(kMaxWidth);
+      layout.faces[i].notFixed = "the width it needs, " + std::to_string(face.verdict.suggested) +
+                                 ", lies outside 1.." + std::to_string(kMaxWidth);
     } else if (face.os2.length > kMaxOs2TableLength) {
-      plan.faces[i].notFixed = "its 'OS/2' table is " + std::to_string(face.os2.length) +
-                               " bytes long, far more than any version of it defines";
+      layout.faces[i].notFixed = "its 'OS/2' table is " + std::to_string(face.os2.length) +
+                                 " bytes long, far more than any version of it defines";
     } else {
       want[i] = WantedWidth(face);
     }
   }
 
-  std::vector<FileWrite> appended, values, records;
+  const auto refuse = [&](const std::string& why) {
+    layout.error = why;
+    layout.changes.clear();
+    ClearWrites(&layout.faces);
+    return layout;
+  };
   std::vector<ByteSpan> tables;
+  WriteSpans spans;
+  const std::uint64_t limit = std::min(input.size, kMaxFixBytes);
   std::uint64_t end = input.size;
+  std::uint64_t read = 0;
   for (const auto& [offset, members] : groups) {
-    tables.push_back({offset, std::uint64_t{offset} + input.faces[members[0]].os2.length});
-    const bool changes = std::any_of(members.begin(), members.end(),
-                                     [&](std::size_t m) { return want[m].has_value(); });
-    if (!changes) continue;
     const std::uint32_t length = input.faces[members[0]].os2.length;
+    tables.push_back({offset, std::uint64_t{offset} + length});
+    const auto wanting = std::find_if(members.begin(), members.end(),
+                                      [&](std::size_t m) { return want[m].has_value(); });
+    if (wanting == members.end()) continue;
     for (const std::size_t m : members) {
       if (input.faces[m].os2.length != length) {
-        plan.error = "its faces give one 'OS/2' table different lengths";
-        return plan;
+        return refuse("its faces give one 'OS/2' table different lengths");
       }
     }
-    const auto found = input.os2Tables.find(offset);
-    if (found == input.os2Tables.end() || found->second.size() != length) {
-      plan.error = "its 'OS/2' table at " + std::to_string(offset) + " could not be read whole";
-      return plan;
+    read += length;
+    if (read > limit) {
+      return refuse("the 'OS/2' tables to change hold more than the " + std::to_string(limit) +
+                    " bytes that a fix of this file reads");
     }
-    const Bytes& table = found->second;
-    const std::int32_t stored = static_cast<std::int16_t>(LoadBigEndian16(table.data() + 2));
+    TableChange change;
+    change.offset = offset;
+    change.length = length;
+    change.members = members;
+    // Every face that points at the table read the same value from it.
+    const std::int32_t stored = input.faces[*wanting].xAvgCharWidth;
+    change.stored = stored;
     // The table keeps its value when any face keeps its own; otherwise the lowest-numbered face,
     // the first member, decides it.
     const bool kept = std::any_of(members.begin(), members.end(),
                                   [&](std::size_t m) { return !want[m].has_value(); });
     const std::int32_t tableValue = kept ? stored : *want[members[0]];
     if (tableValue != stored) {
-      values.push_back({offset + kXAvgCharWidthInOs2, Field(tableValue),
-                        Bytes(table.begin() + kXAvgCharWidthInOs2,
-                              table.begin() + kXAvgCharWidthInOs2 + kXAvgCharWidthSize)});
-      const Bytes changed = TableWith(table, tableValue);
-      for (const std::size_t m : members) {
-        if (want[m] != tableValue) continue;
-        records.push_back(RecordWrite(input.faces[m].os2, changed, offset));
-        plan.faces[m].written = tableValue;
-      }
+      change.inPlace = tableValue;
+      spans.values.push_back(
+          {offset + kXAvgCharWidthInOs2, offset + kXAvgCharWidthInOs2 + kXAvgCharWidthSize});
     }
-    for (const std::size_t first : members) {
-      if (!want[first] || *want[first] == tableValue || plan.faces[first].written) continue;
-      const std::int32_t value = *want[first];
-      const std::uint64_t position = (end + 3) / 4 * 4;
-      if (position + length > kLargestOffset) {
-        plan.error = "a copy of its 'OS/2' table would lie past the 4 GiB that offsets reach";
-        return plan;
+    for (const std::size_t m : members) {
+      if (!want[m]) continue;
+      FaceFix& face = layout.faces[m];
+      if (*want[m] == tableValue) {
+        if (tableValue == stored) continue;
+      } else if (const auto copy =
+                     std::find_if(change.copies.begin(), change.copies.end(),
+                                  [&](const std::pair<std::int32_t, std::uint64_t>& c) {
+                                    return c.first == *want[m];
+                                  });
+                 copy != change.copies.end()) {
+        face.copyAt = copy->second;
+      } else {
+        const std::uint64_t position = (end + 3) / 4 * 4;
+        if (position + length > kLargestOffset) {
+          return refuse("a copy of its 'OS/2' table would lie past the 4 GiB that offsets reach");
+        }
+        end = position + length;
+        if (end - input.size > limit) {
+          return refuse("the copies of its 'OS/2' table would lengthen it by more than the " +
+                        std::to_string(limit) + " bytes that a fix of this file may add");
+        }
+        change.copies.emplace_back(*want[m], position);
+        face.copyAt = position;
       }
+      face.written = want[m];
+      const std::uint64_t record = input.faces[m].os2.record + kChecksumInRecord;
+      spans.records.push_back({record, record + 8});
+    }
+    layout.changes.push_back(change);
+  }
+  if (layout.changes.empty()) return layout;
+
+  const FaceSummary* single = SingleFont(input.faces);
+  if (single != nullptr && single->head.record != 0) {
+    const std::uint64_t adjustment = std::uint64_t{single->head.offset} + kCheckSumAdjustmentInHead;
+    spans.adjustment.push_back({adjustment, adjustment + 4});
+  }
+  if (!WritesStayInTheirFields(input, tables, spans)) {
+    return refuse(
+        "its tables overlap the fields to be written, so no write can be made without changing "
+        "another table");
+  }
+  // A face that cannot be read might read otherwise once the file is longer.
+  const bool broken = std::any_of(input.faces.begin(), input.faces.end(),
+                                  [](const FaceSummary& face) { return !face.error.empty(); });
+  if (end != input.size && broken) {
+    return refuse(
+        "some of its faces cannot be read, and they might read otherwise once copies of its "
+        "'OS/2' table lengthen the file");
+  }
+  return layout;
+}
+
+FixPlan PlanFix(const FixInput& input) {
+  FixPlan plan;
+  const FixLayout layout = LayOutFix(input);
+  plan.faces = layout.faces;
+  if (!layout.error.empty()) {
+    plan.error = layout.error;
+    return plan;
+  }
+  std::vector<FileWrite> appended, values, records;
+  std::uint64_t end = input.size;
+  for (const TableChange& change : layout.changes) {
+    const auto found = input.os2Tables.find(change.offset);
+    if (found == input.os2Tables.end() || found->second.size() != change.length) {
+      plan.error =
+          "its 'OS/2' table at " + std::to_string(change.offset) + " could not be read whole";
+      ClearWrites(&plan.faces);
+      return plan;
+    }
+    const Bytes& table = found->second;
+    if (static_cast<std::int16_t>(LoadBigEndian16(table.data() + kXAvgCharWidthInOs2)) !=
+        change.stored) {
+      plan.error = kFileChanged;
+      ClearWrites(&plan.faces);
+      return plan;
+    }
+    if (change.inPlace) {
+      const auto field = table.begin() + kXAvgCharWidthInOs2;
+      values.push_back({change.offset + kXAvgCharWidthInOs2, Field(*change.inPlace),
+                        Bytes(field, field + kXAvgCharWidthSize)});
+    }
+    for (const auto& [value, position] : change.copies) {
       const Bytes copy = TableWith(table, value);
       FileWrite write{end, Bytes(position - end, 0), {}};
       write.bytes.insert(write.bytes.end(), copy.begin(), copy.end());
       appended.push_back(write);
-      end = position + length;
-      for (const std::size_t m : members) {
-        if (want[m] != value) continue;
-        records.push_back(RecordWrite(input.faces[m].os2, copy, position));
-        plan.faces[m].written = value;
-        plan.faces[m].copyAt = position;
-      }
+      end = position + change.length;
+    }
+    for (const std::size_t m : change.members) {
+      const FaceFix& face = plan.faces[m];
+      if (!face.written) continue;
+      const std::uint64_t offset = face.copyAt != 0 ? face.copyAt : change.offset;
+      records.push_back(RecordWrite(input.faces[m].os2, TableWith(table, *face.written), offset));
     }
   }
 
@@ -151,11 +242,9 @@ FixPlan PlanFix(const FixInput& input) {
   std::vector<FileWrite> writes = appended;
   writes.insert(writes.end(), values.begin(), values.end());
   writes.insert(writes.end(), records.begin(), records.end());
-  if (writes.empty()) return plan;
 
-  std::vector<FileWrite> adjustment;
   const FaceSummary* single = SingleFont(input.faces);
-  if (single != nullptr && single->head.record != 0) {
+  if (!writes.empty() && single != nullptr && single->head.record != 0) {
     // OpenType ignores checkSumAdjustment in a collection; in a single font it moves by the
     // change in the file's sum, so that a whole-file checksum that held before still holds.
     std::uint32_t change = 0;
@@ -164,27 +253,10 @@ FixPlan PlanFix(const FixInput& input) {
       change += FileSumChange(write.position, old.data(), write.bytes.data(), write.bytes.size());
     }
     if (change != 0) {
-      adjustment.push_back({single->head.offset + kCheckSumAdjustmentInHead,
-                            Word(input.checkSumAdjustment - change),
-                            Word(input.checkSumAdjustment)});
+      writes.push_back({single->head.offset + kCheckSumAdjustmentInHead,
+                        Word(input.checkSumAdjustment - change), Word(input.checkSumAdjustment)});
     }
   }
-  if (!WritesStayInTheirFields(input, tables, values, records, adjustment)) {
-    plan.error =
-        "its tables overlap the fields to be written, so no write can be made without changing "
-        "another table";
-    return plan;
-  }
-  // A face that cannot be read might read otherwise once the file is longer.
-  const bool broken = std::any_of(input.faces.begin(), input.faces.end(),
-                                  [](const FaceSummary& face) { return !face.error.empty(); });
-  if (!appended.empty() && broken) {
-    plan.error =
-        "some of its faces cannot be read, and they might read otherwise once copies of its "
-        "'OS/2' table lengthen the file";
-    return plan;
-  }
-  writes.insert(writes.end(), adjustment.begin(), adjustment.end());
   plan.writes = writes;
   return plan;
 }

@@ -167,10 +167,86 @@ TEST(FixPlanTest, RefusesWritesThatWouldLandInAnotherField) {
   EXPECT_TRUE(plan.writes.empty());
   // The field lies inside a table that the rules read, so the fix would change the verdict.
   FaceSummary overlapping = Face(0, 500, 979, 500);
-  overlapping.tablesRead = {{400, 503}};
+  overlapping.otherTables =
+      std::make_shared<const std::vector<ByteSpan>>(std::vector<ByteSpan>{{400, 503}});
   plan = PlanFix(Input({overlapping}));
   EXPECT_NE(plan.error, "");
   EXPECT_TRUE(plan.writes.empty());
+}
+
+TEST(FixPlanTest, RefusesWritesIntoAnyOtherTableOrTheCollectionHeader) {
+  const auto refused = [](FixInput input) {
+    const FixPlan plan = PlanFix(input);
+    return !plan.error.empty() && plan.writes.empty();
+  };
+  // The field lies in a table the rules do not read.
+  FaceSummary face = Face(0, 500, 979, 500);
+  face.otherTables =
+      std::make_shared<const std::vector<ByteSpan>>(std::vector<ByteSpan>{{502, 503}});
+  EXPECT_TRUE(refused(Input({face})));
+  // A record lies in another table.
+  face.otherTables =
+      std::make_shared<const std::vector<ByteSpan>>(std::vector<ByteSpan>{{96, 120}});
+  EXPECT_TRUE(refused(Input({face})));
+  // The field lies in a version 2 header's signature fields, or in the signature they point at.
+  for (const ByteSpan& span : {ByteSpan{0, 504}, ByteSpan{490, 510}}) {
+    FixInput input = Input({Face(0, 500, 979, 500)});
+    input.collectionSpans = {{0, 20}, span};
+    EXPECT_TRUE(refused(input));
+  }
+  FixInput apart = Input({Face(0, 500, 979, 500)});
+  apart.collectionSpans = {{0, 20}, {900, 1000}};
+  EXPECT_FALSE(refused(apart));
+}
+
+TEST(FixPlanTest, DecidesFromTheRecordsBeforeAnyTableIsRead) {
+  // Without the tables' bytes the layout still refuses overlapping tables, and says which
+  // tables a fix that holds must read.
+  FixInput input = Input({Face(0, 500, 979, 500), Face(1, 504, 979, 500)});
+  input.os2Tables.clear();
+  EXPECT_NE(LayOutFix(input).error, "");
+  input = Input({Face(0, 500, 979, 500), Face(1, 508, 979, 600)});
+  input.os2Tables.clear();
+  const FixLayout layout = LayOutFix(input);
+  EXPECT_EQ(layout.error, "");
+  ASSERT_EQ(layout.changes.size(), 2u);
+  EXPECT_EQ(layout.changes[0].offset, 500u);
+  EXPECT_EQ(layout.changes[1].offset, 508u);
+  EXPECT_EQ(PlanFix(input).error, "its 'OS/2' table at 500 could not be read whole");
+}
+
+TEST(FixPlanTest, GrowthIsBoundedByTheFileItself) {
+  // Three copies of a 480-byte table would add more than the file's own 1001 bytes.
+  std::vector<FaceSummary> faces = {Face(0, 500, 979, 979), Face(1, 500, 979, 500),
+                                    Face(2, 500, 979, 600), Face(3, 500, 979, 700)};
+  for (FaceSummary& face : faces) face.os2.length = 480;
+  FixInput input = Input(faces);
+  input.os2Tables.clear();
+  EXPECT_EQ(LayOutFix(input).error,
+            "the copies of its 'OS/2' table would lengthen it by more than the 1001 bytes that a "
+            "fix of this file may add");
+  // Two copies fit.
+  faces.pop_back();
+  input = Input(faces);
+  input.os2Tables[500] = Bytes(480, 0);
+  StoreBigEndian16(979, input.os2Tables[500].data() + 2);
+  EXPECT_EQ(PlanFix(input).error, "");
+  // Nor does a fix read more of its tables than the file holds.
+  faces = {Face(0, 2000, 979, 500), Face(1, 2400, 979, 500), Face(2, 2800, 979, 500)};
+  for (FaceSummary& face : faces) face.os2.length = 400;
+  input = Input(faces);
+  EXPECT_EQ(PlanFix(input).error,
+            "the 'OS/2' tables to change hold more than the 1001 bytes that a fix of this file "
+            "reads");
+}
+
+TEST(FixPlanTest, TableThatNoLongerHoldsWhatTheFacesReadMeansTheFileChanged) {
+  FixInput input = Input({Face(0, 500, 979, 500)});
+  input.os2Tables[500] = Table(640);
+  const FixPlan plan = PlanFix(input);
+  EXPECT_EQ(plan.error, kFileChanged);
+  EXPECT_TRUE(plan.writes.empty());
+  EXPECT_EQ(plan.faces[0].written, std::nullopt);
 }
 
 TEST(FixPlanTest, NothingToDoWhenEveryFaceIsOk) {

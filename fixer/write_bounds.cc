@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <set>
 
 #include "sfnt/sfnt.h"
 
@@ -42,13 +43,12 @@ std::vector<ByteSpan> Merged(std::vector<ByteSpan> spans) {
   return merged;
 }
 
-// Whether the write shares a byte with the merged spans.
-bool Touches(const std::vector<ByteSpan>& merged, const FileWrite& write) {
-  const std::uint64_t end = write.position + write.bytes.size();
+// Whether the span shares a byte with the merged spans.
+bool Touches(const std::vector<ByteSpan>& merged, const ByteSpan& span) {
   const auto after = std::upper_bound(
-      merged.begin(), merged.end(), write.position,
-      [](std::uint64_t position, const ByteSpan& span) { return position < span.end; });
-  return after != merged.end() && after->first < end;
+      merged.begin(), merged.end(), span.first,
+      [](std::uint64_t position, const ByteSpan& other) { return position < other.end; });
+  return after != merged.end() && after->first < span.end;
 }
 
 std::vector<ByteSpan> Joined(std::initializer_list<const std::vector<ByteSpan>*> lists) {
@@ -61,32 +61,30 @@ std::vector<ByteSpan> Joined(std::initializer_list<const std::vector<ByteSpan>*>
 
 // A write that landed anywhere else would change another table, or how a face reads next time.
 bool WritesStayInTheirFields(const FixInput& input, const std::vector<ByteSpan>& os2Tables,
-                             const std::vector<FileWrite>& values,
-                             const std::vector<FileWrite>& records,
-                             const std::vector<FileWrite>& adjustment) {
-  std::vector<ByteSpan> header, directories, tables, heads;
-  if (SingleFont(input.faces) == nullptr)
-    header.push_back({0, kCollectionHeaderSize + 4 * input.faces.size()});
+                             const WriteSpans& writes) {
+  std::vector<ByteSpan> directories, tables, heads;
+  // Faces that use one directory share its list of tables, which is taken once.
+  std::set<const std::vector<ByteSpan>*> listed;
   for (const FaceSummary& face : input.faces) {
     directories.push_back(face.directory);
-    tables.insert(tables.end(), face.tablesRead.begin(), face.tablesRead.end());
+    if (face.otherTables != nullptr && listed.insert(face.otherTables.get()).second) {
+      tables.insert(tables.end(), face.otherTables->begin(), face.otherTables->end());
+    }
     if (face.head.record != 0) {
       heads.push_back({face.head.offset, std::uint64_t{face.head.offset} + face.head.length});
     }
   }
-  std::vector<ByteSpan> written;
-  for (const std::vector<FileWrite>* list : {&values, &records, &adjustment}) {
-    for (const FileWrite& write : *list) {
-      written.push_back({write.position, write.position + write.bytes.size()});
-    }
+  const std::vector<ByteSpan>& header = input.collectionSpans;
+  if (!Disjoint(os2Tables) || !Disjoint(directories) ||
+      !Disjoint(Joined({&writes.values, &writes.records, &writes.adjustment}))) {
+    return false;
   }
-  if (!Disjoint(os2Tables) || !Disjoint(directories) || !Disjoint(written)) return false;
-  const auto none = [](const std::vector<FileWrite>& writes, const std::vector<ByteSpan>& spans) {
+  const auto none = [](const std::vector<ByteSpan>& spans, const std::vector<ByteSpan>& fields) {
     const std::vector<ByteSpan> merged = Merged(spans);
-    return std::none_of(writes.begin(), writes.end(),
-                        [&](const FileWrite& write) { return Touches(merged, write); });
+    return std::none_of(fields.begin(), fields.end(),
+                        [&](const ByteSpan& field) { return Touches(merged, field); });
   };
-  return none(values, Joined({&header, &directories, &tables, &heads})) &&
-         none(records, Joined({&header, &tables, &heads, &os2Tables})) &&
-         none(adjustment, Joined({&header, &directories, &tables, &os2Tables}));
+  return none(Joined({&header, &directories, &tables, &heads}), writes.values) &&
+         none(Joined({&header, &tables, &heads, &os2Tables}), writes.records) &&
+         none(Joined({&header, &directories, &tables, &os2Tables}), writes.adjustment);
 }

@@ -5,11 +5,17 @@
 
 #include "fixer/fix_plan.h"
 
+// The bytes that a fix writes in place, by kind.
+struct WriteSpans {
+  std::vector<ByteSpan> values;      // xAvgCharWidth fields
+  std::vector<ByteSpan> records;     // checksums and offsets of OS/2 table records
+  std::vector<ByteSpan> adjustment;  // a single font's checkSumAdjustment
+};
+
 // True when each write lands only in its own field: an xAvgCharWidth value in its own OS/2 table
-// (os2Tables, which must not overlap) and in nothing else a face's reading depends on, a record
-// write in its own record and in no table, checkSumAdjustment in its own head table and nowhere
-// else; the writes must not overlap each other, nor the faces' table directories one another.
+// (os2Tables, which must not overlap) and in no other table, table directory or collection
+// header; a record write in its own record and in no table or collection header;
+// checkSumAdjustment in its own head table and nowhere else. The writes must not overlap each
+// other, nor the faces' table directories one another.
 bool WritesStayInTheirFields(const FixInput& input, const std::vector<ByteSpan>& os2Tables,
-                             const std::vector<FileWrite>& values,
-                             const std::vector<FileWrite>& records,
-                             const std::vector<FileWrite>& adjustment);
+                             const WriteSpans& writes);

@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "check/fix_command.h"
+#include "common/limits.h"
 
 namespace {
 
@@ -30,12 +31,13 @@ std::string Quoted(const std::string& name) {
 
 std::string FixCommand(const FixPrograms& programs, const std::string& path, std::int32_t width) {
   // quenlo refuses an argument that starts with a quote, or that holds one beside a blank or a
-  // control character; "./" in front mends the first.
+  // control character, or is longer than its limit; "./" in front mends the first.
   std::string name = path;
   bool blankOrControl = false;
   for (const char c : name) blankOrControl |= static_cast<unsigned char>(c) <= ' ';
   if (blankOrControl && name.find('"') != std::string::npos) return "";
   if (!name.empty() && name[0] == '"') name = "./" + name;
+  if (name.size() > kMaxNameLength) return "";
 
   return Quoted(programs.quenlo) + " -w " + std::to_string(width) + " " + Quoted(name);
 }

@@ -4,7 +4,9 @@
 #include "reader/font_faces.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <map>
 
 #include "common/file.h"
 #include "reader/character_map.h"
@@ -35,7 +37,30 @@ struct Table {
 
 struct Tables {
   Table head, hhea, maxp, hmtx, os2, cmap, dsig;
-  ByteSpan directory;  // known once the whole directory was read
+  ByteSpan directory;            // known once the whole directory was read
+  std::vector<ByteSpan> others;  // every other table of the directory
+};
+
+// What a face's reading gives that depends only on its tables, not on its directory.
+struct TablesReading {
+  std::string error;
+  std::uint16_t unitsPerEm = 0;
+  std::uint16_t os2Version = 0;
+  std::int16_t xAvgCharWidth = 0;
+  WidthVerdict verdict;
+};
+
+// The tables a face's reading depends on, by offset and length, in a fixed order.
+using TableSet = std::array<std::uint64_t, 12>;
+
+// One file's reading: what was read already, by directory and by set of tables, so that members
+// that share them cost no more than one.
+struct FileReading {
+  FileHandle file;
+  std::uint64_t size;
+  bool readTables;  // false to read the directories only
+  std::map<std::uint64_t, FaceSummary> byDirectory;
+  std::map<TableSet, TablesReading> byTables;
 };
 
 TableRecordAt RecordOf(const Table& table) {
@@ -53,7 +78,7 @@ bool ReadBytes(FileHandle file, std::uint64_t size, std::uint64_t position, std:
 std::string Quoted(const char* tag) { return std::string("'") + tag + "'"; }
 
 // Reads the table directory of the face whose offset table starts at faceOffset, keeping the
-// first record of each needed tag, as the patcher does.
+// first record of each needed tag, as the patcher does, and the span of every other table.
 std::string ReadDirectory(FileHandle file, std::uint64_t size, std::uint64_t faceOffset,
                           std::uint32_t* sfntVersion, Tables* tables) {
   std::vector<unsigned char> bytes;
@@ -78,18 +103,24 @@ std::string ReadDirectory(FileHandle file, std::uint64_t size, std::uint64_t fac
     const std::uint64_t count = std::min(kTableRecordsPerRead, numTables - first);
     const std::uint64_t position = faceOffset + kOffsetTableSize + first * kTableRecordSize;
     if (!ReadBytes(file, size, position, count * kTableRecordSize, &bytes)) {
+      tables->others.clear();
       return "the table directory runs past the end of the file";
     }
     for (std::uint64_t i = 0; i < count; ++i) {
       const unsigned char* record = bytes.data() + i * kTableRecordSize;
+      const std::uint64_t offset = LoadBigEndian32(record + kOffsetInRecord);
+      const std::uint64_t length = LoadBigEndian32(record + kOffsetInRecord + 4);
+      bool kept = false;
       for (const Wanted& w : wanted) {
         if (w.table->found || std::memcmp(record, w.tag, kTagSize) != 0) continue;
         w.table->found = true;
         w.table->record = position + i * kTableRecordSize;
         w.table->checksum = LoadBigEndian32(record + kChecksumInRecord);
-        w.table->offset = LoadBigEndian32(record + kOffsetInRecord);
-        w.table->length = LoadBigEndian32(record + kOffsetInRecord + 4);
+        w.table->offset = offset;
+        w.table->length = length;
+        kept = w.table == &tables->os2 || w.table == &tables->head;
       }
+      if (!kept) tables->others.push_back({offset, offset + length});
     }
   }
   tables->directory = {faceOffset, faceOffset + kOffsetTableSize + numTables * kTableRecordSize};
@@ -112,49 +143,50 @@ bool ReadInTable(FileHandle file, const Table& table, std::uint64_t position, st
   return ReadWithin(file, table.offset, table.length, position, count, bytes);
 }
 
-std::string ReadFace(FileHandle file, std::uint64_t size, std::uint64_t faceOffset,
-                     FaceSummary* face) {
-  Tables tables;
-  std::string error = ReadDirectory(file, size, faceOffset, &face->sfntVersion, &tables);
-  face->os2 = RecordOf(tables.os2);
-  face->head = RecordOf(tables.head);
-  face->dsig = RecordOf(tables.dsig);
-  face->directory = tables.directory;
-  for (const Table* table : {&tables.hhea, &tables.maxp, &tables.hmtx, &tables.cmap}) {
-    if (table->found) face->tablesRead.push_back({table->offset, table->offset + table->length});
-  }
-  if (!error.empty()) return error;
-
+// Reads the fields and arrays the rules need from tables that ReadDirectory found and checked.
+TablesReading ReadTables(FileHandle file, const Tables& tables) {
+  TablesReading reading;
   std::vector<unsigned char> bytes;
   if (!ReadInTable(file, tables.head, kUnitsPerEmInHead, 2, &bytes)) {
-    return "the 'head' table is too short";
+    reading.error = "the 'head' table is too short";
+    return reading;
   }
-  face->unitsPerEm = LoadBigEndian16(bytes.data());
-  if (!ReadInTable(file, tables.os2, 0, 4, &bytes)) return "the 'OS/2' table is too short";
+  reading.unitsPerEm = LoadBigEndian16(bytes.data());
+  if (!ReadInTable(file, tables.os2, 0, 4, &bytes)) {
+    reading.error = "the 'OS/2' table is too short";
+    return reading;
+  }
   FaceFacts facts;
   facts.os2Version = LoadBigEndian16(bytes.data());
   facts.xAvgCharWidth = static_cast<std::int16_t>(LoadBigEndian16(bytes.data() + 2));
-  face->os2Version = facts.os2Version;
-  face->xAvgCharWidth = facts.xAvgCharWidth;
+  reading.os2Version = facts.os2Version;
+  reading.xAvgCharWidth = facts.xAvgCharWidth;
   if (!ReadInTable(file, tables.maxp, kNumGlyphsInMaxp, 2, &bytes)) {
-    return "the 'maxp' table is too short";
+    reading.error = "the 'maxp' table is too short";
+    return reading;
   }
   const std::uint16_t numGlyphs = LoadBigEndian16(bytes.data());
   if (!ReadInTable(file, tables.hhea, kNumberOfHMetricsInHhea, 2, &bytes)) {
-    return "the 'hhea' table is too short";
+    reading.error = "the 'hhea' table is too short";
+    return reading;
   }
   // More long metrics than glyphs describe nothing more; the extra ones are not read.
   const std::uint16_t numberOfHMetrics = std::min(LoadBigEndian16(bytes.data()), numGlyphs);
-  if (numberOfHMetrics == 0 && numGlyphs > 0) return "'hhea' gives no horizontal metrics";
+  if (numberOfHMetrics == 0 && numGlyphs > 0) {
+    reading.error = "'hhea' gives no horizontal metrics";
+    return reading;
+  }
   if (kLongHorMetricSize * numberOfHMetrics > tables.hmtx.length) {
-    return "the 'hmtx' table is shorter than its numberOfHMetrics long metrics";
+    reading.error = "the 'hmtx' table is shorter than its numberOfHMetrics long metrics";
+    return reading;
   }
   facts.advances.resize(numGlyphs);
   for (std::size_t first = 0; first < numberOfHMetrics; first += kMetricsPerRead) {
     const std::size_t count = std::min<std::size_t>(kMetricsPerRead, numberOfHMetrics - first);
     if (!ReadInTable(file, tables.hmtx, kLongHorMetricSize * first, kLongHorMetricSize * count,
                      &bytes)) {
-      return "the 'hmtx' table cannot be read";
+      reading.error = "the 'hmtx' table cannot be read";
+      return reading;
     }
     for (std::size_t i = 0; i < count; ++i) {
       facts.advances[first + i] = LoadBigEndian16(bytes.data() + kLongHorMetricSize * i);
@@ -168,46 +200,105 @@ std::string ReadFace(FileHandle file, std::uint64_t size, std::uint64_t faceOffs
   facts.glyphs.assign(static_cast<std::size_t>(CodePointIndexCount()), 0);
   if (tables.cmap.found) {
     const CharacterMapSource source{file, tables.cmap.offset, tables.cmap.length};
-    error = ReadCharacterMap(source, numGlyphs, &facts.glyphs);
-    if (!error.empty()) return error;
+    reading.error = ReadCharacterMap(source, numGlyphs, &facts.glyphs);
+    if (!reading.error.empty()) return reading;
   }
-  face->verdict = ApplyWidthRules(facts);
-  return "";
+  reading.verdict = ApplyWidthRules(facts);
+  return reading;
 }
 
-void ReadFaces(FileHandle file, std::uint64_t size, FontFaces* font) {
+// The face whose offset table starts at faceOffset, read once per directory.
+const FaceSummary& ReadFace(FileReading& reading, std::uint64_t faceOffset) {
+  const auto known = reading.byDirectory.find(faceOffset);
+  if (known != reading.byDirectory.end()) return known->second;
+  FaceSummary& face = reading.byDirectory[faceOffset];
+  Tables tables;
+  face.error = ReadDirectory(reading.file, reading.size, faceOffset, &face.sfntVersion, &tables);
+  face.os2 = RecordOf(tables.os2);
+  face.head = RecordOf(tables.head);
+  face.dsig = RecordOf(tables.dsig);
+  face.directory = tables.directory;
+  if (face.directory.end != 0) {
+    face.otherTables = std::make_shared<const std::vector<ByteSpan>>(std::move(tables.others));
+  }
+  if (!face.error.empty() || !reading.readTables) return face;
+
+  TableSet set;
+  std::size_t i = 0;
+  for (const Table* table :
+       {&tables.head, &tables.hhea, &tables.maxp, &tables.hmtx, &tables.os2, &tables.cmap}) {
+    set[i++] = table->found ? table->offset : ~std::uint64_t{0};
+    set[i++] = table->length;
+  }
+  auto found = reading.byTables.find(set);
+  if (found == reading.byTables.end()) {
+    found = reading.byTables.emplace(set, ReadTables(reading.file, tables)).first;
+  }
+  const TablesReading& read = found->second;
+  face.error = read.error;
+  face.unitsPerEm = read.unitsPerEm;
+  face.os2Version = read.os2Version;
+  face.xAvgCharWidth = read.xAvgCharWidth;
+  face.verdict = read.verdict;
+  return face;
+}
+
+// The collection's header, up to the end of a version 2 header's signature fields, and the
+// signature table that they point at.
+std::vector<ByteSpan> CollectionSpans(FileHandle file, std::uint64_t size, std::uint32_t version,
+                                      std::uint64_t numFonts) {
+  const std::uint64_t offsets = kCollectionHeaderSize + 4 * numFonts;
+  if (version < kCollectionVersion2) return {{0, offsets}};
+  std::vector<ByteSpan> spans = {{0, offsets + 12}};
+  std::vector<unsigned char> bytes;
+  if (ReadBytes(file, size, offsets, 12, &bytes) && LoadBigEndian32(bytes.data()) == kDsigTag) {
+    const std::uint64_t offset = LoadBigEndian32(bytes.data() + 8);
+    spans.push_back({offset, offset + LoadBigEndian32(bytes.data() + 4)});
+  }
+  return spans;
+}
+
+void ReadFaces(FileHandle file, std::uint64_t size, bool readTables, FontFaces* font) {
+  FileReading reading{file, size, readTables, {}, {}};
   std::vector<unsigned char> bytes;
   if (!ReadBytes(file, size, 0, 4, &bytes)) {
     font->error = "the file is too short to be a font";
     return;
   }
   if (LoadBigEndian32(bytes.data()) != kCollectionTag) {
-    font->faces.emplace_back();
-    font->faces.back().error = ReadFace(file, size, 0, &font->faces.back());
+    font->faces.push_back(ReadFace(reading, 0));
     return;
   }
   if (!ReadBytes(file, size, 0, kCollectionHeaderSize, &bytes)) {
     font->error = "the file ends inside the collection's header";
     return;
   }
+  const std::uint32_t version = LoadBigEndian32(bytes.data() + 4);
   const std::uint64_t numFonts = LoadBigEndian32(bytes.data() + 8);
   if (numFonts == 0) {
     font->error = "the collection holds no font";
+    return;
+  }
+  if (numFonts > kMaxCollectionMembers) {
+    font->error = "the collection's header lists " + std::to_string(numFonts) +
+                  " fonts, more than the " + std::to_string(kMaxCollectionMembers) +
+                  " that any real collection needs";
     return;
   }
   if (numFonts > (size - kCollectionHeaderSize) / 4) {
     font->error = "the collection's list of fonts runs past the end of the file";
     return;
   }
+  if (!ReadBytes(file, size, kCollectionHeaderSize, 4 * numFonts, &bytes)) {
+    font->error = "cannot read the collection's list of fonts";  // the size was checked
+    return;
+  }
+  font->collectionSpans = CollectionSpans(file, size, version, numFonts);
+  const std::vector<unsigned char> offsets = bytes;
+  font->faces.reserve(numFonts);
   for (std::uint32_t index = 0; index < numFonts; ++index) {
-    FaceSummary face;
-    face.index = index;
-    if (!ReadBytes(file, size, kCollectionHeaderSize + 4u * index, 4, &bytes)) {
-      face.error = "cannot read the member's offset";  // the size was checked; a failed read
-    } else {
-      face.error = ReadFace(file, size, LoadBigEndian32(bytes.data()), &face);
-    }
-    font->faces.push_back(face);
+    font->faces.push_back(ReadFace(reading, LoadBigEndian32(offsets.data() + 4u * index)));
+    font->faces.back().index = index;
   }
 }
 
@@ -229,6 +320,12 @@ FontFaces ReadFontFaces(const char* path) {
 
 FontFaces ReadOpenFontFaces(FileHandle file, std::uint64_t size) {
   FontFaces font;
-  ReadFaces(file, size, &font);
+  ReadFaces(file, size, true, &font);
+  return font;
+}
+
+FontFaces ReadFontDirectories(FileHandle file, std::uint64_t size) {
+  FontFaces font;
+  ReadFaces(file, size, false, &font);
   return font;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -34,21 +35,34 @@ struct FaceSummary {
   // The records the fixer writes or reads; known as far as the directory could be read, even
   // for a face with an error. Only a face without an error has its tables checked to fit.
   TableRecordAt os2, head, dsig;
-  // What else its reading depends on, as far as known: its table directory, and the 'hhea',
-  // 'maxp', 'hmtx' and 'cmap' tables.
+  // Its table directory, and every table the directory lists but its OS/2 and head tables (the
+  // records above); known once the whole directory was read. Faces that use one directory share
+  // one list.
   ByteSpan directory;
-  std::vector<ByteSpan> tablesRead;
+  std::shared_ptr<const std::vector<ByteSpan>> otherTables;
   WidthVerdict verdict;
 };
+
+// No collection in use holds more than a few thousand faces; a header that claims more is
+// refused before any member is read, which bounds the work and the report of every file.
+constexpr std::uint32_t kMaxCollectionMembers = 16384;
 
 struct FontFaces {
   std::string error;  // why the file cannot be read at all; empty when faces were found
   std::vector<FaceSummary> faces;
+  // A collection's header, with the signature fields of version 2, and the signature table they
+  // point at; none for a single font.
+  std::vector<ByteSpan> collectionSpans;
 };
 
 // Opens the file for reading only and reads every face of it: a TrueType or CFF font, or each
-// member of a collection. Reads only the bytes it needs, each checked against the file's length.
+// member of a collection. Reads only the bytes it needs, each checked against the file's length,
+// and members that use one table directory, or one set of tables, are read once.
 FontFaces ReadFontFaces(const char* path);
 
 // Reads every face of a file already open, of size bytes, as ReadFontFaces does.
 FontFaces ReadOpenFontFaces(FileHandle file, std::uint64_t size);
+
+// Reads the collection's header and every face's table directory as ReadOpenFontFaces does, but
+// none of their tables: the records and spans are known, the fields and verdicts are not.
+FontFaces ReadFontDirectories(FileHandle file, std::uint64_t size);

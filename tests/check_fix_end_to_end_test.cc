@@ -132,7 +132,8 @@ TEST_F(CheckFixTest, FullDiskWhileAppendingACopyLeavesTheFileAsItWas) {
   const Outcome outcome = Check({"--fix", path});
   EXPECT_EQ(outcome.status, 2);
   EXPECT_EQ(outcome.err, "quenlo-check: " + path +
-                             ": a write failed (is the disk full?); the file was put back as it "
+                             ": a write failed (is the disk full, or the file larger than "
+                             "allowed?); the file was put back as it "
                              "was\n");
   EXPECT_EQ(ReadFileBytes(path), font);
 }

@@ -54,6 +54,7 @@ bool FileOpenToFix(const char* path, FileHandle* file, std::uint64_t* size, std:
 bool FileReadAt(FileHandle file, std::uint64_t position, unsigned char* buffer, std::size_t count) {
   FakeFile& fake = TheFakeFile();
   fake.reads.push_back({position, count});
+  if (fake.reads.size() == fake.replacedBeforeRead) fake.bytes = fake.replacement;
   if (!Usable(file) || position > fake.bytes.size() || count > fake.bytes.size() - position) {
     return false;
   }

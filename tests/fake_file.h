@@ -21,6 +21,10 @@ struct FakeFile {
   std::size_t failingWrite = 0;  // the write (1 for the first) that fails halfway; 0 for none
   bool setLengthSucceeds = true;
   std::vector<unsigned char> bytes;
+  // Before the read with this number (1 for the first), another program that takes no lock
+  // replaces the content with replacement; 0 for never.
+  std::size_t replacedBeforeRead = 0;
+  std::vector<unsigned char> replacement;
 
   // What the patcher did.
   std::vector<std::string> opened;

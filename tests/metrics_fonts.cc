@@ -131,17 +131,22 @@ Bytes CmapFormat12(const std::vector<CmapGroup>& groups, std::uint16_t format) {
   return data;
 }
 
-Bytes BuildCollection(const std::vector<Bytes>& fonts, bool os2SharedWithFirst) {
+Bytes BuildCollection(const std::vector<Bytes>& fonts, bool os2SharedWithFirst,
+                      const std::vector<std::size_t>& members) {
+  std::vector<std::size_t> order = members;
+  for (std::size_t i = 0; order.size() < fonts.size() && members.empty(); ++i) order.push_back(i);
   Bytes collection;
   Append32(collection, 0x74746366);
   Append32(collection, 0x00010000);
-  Append32(collection, static_cast<std::uint32_t>(fonts.size()));
+  Append32(collection, static_cast<std::uint32_t>(order.size()));
   const std::size_t offsets = collection.size();
-  collection.resize(offsets + 4 * fonts.size());
+  collection.resize(offsets + 4 * order.size());
   std::uint32_t firstOs2 = 0;
   for (std::size_t i = 0; i < fonts.size(); ++i) {
     const auto start = static_cast<std::uint32_t>(collection.size());
-    PutBigEndian32(collection, offsets + 4 * i, start);
+    for (std::size_t m = 0; m < order.size(); ++m) {
+      if (order[m] == i) PutBigEndian32(collection, offsets + 4 * m, start);
+    }
     collection.insert(collection.end(), fonts[i].begin(), fonts[i].end());
     // The member's table offsets count from the start of the collection.
     for (std::size_t r = 0; r < ReadTableDirectory(fonts[i]).size(); ++r) {

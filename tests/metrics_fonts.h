@@ -47,8 +47,10 @@ Bytes CmapFormat6(std::uint16_t firstCode, const std::vector<std::uint16_t>& gly
 Bytes CmapFormat12(const std::vector<CmapGroup>& groups, std::uint16_t format = 12);
 
 // A collection of the fonts. With os2SharedWithFirst, every member's OS/2 record points at the
-// first member's OS/2 table.
-Bytes BuildCollection(const std::vector<Bytes>& fonts, bool os2SharedWithFirst = false);
+// first member's OS/2 table. Member i is fonts[members[i]], so that members can share one
+// directory; by default each font is one member.
+Bytes BuildCollection(const std::vector<Bytes>& fonts, bool os2SharedWithFirst = false,
+                      const std::vector<std::size_t>& members = {});
 
 // A CJK font with 1:2 widths: U+0020..U+007E at 500, 1000 ideographs at 1000.
 Bytes CjkFont(std::int16_t stored, std::uint32_t sfntVersion = 0x00010000);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "check/fix_command.h"
+#include "common/limits.h"
 
 namespace {
 
@@ -20,6 +21,8 @@ std::string Quoted(const std::string& path) {
 }  // namespace
 
 std::string FixCommand(const FixPrograms& programs, const std::string& path, std::int32_t width) {
+  // quenlo takes a name of up to its limit in bytes, which UTF-8 names reach sooner.
+  if (path.size() > kMaxNameLength) return "";
   return Quoted(programs.quenlo) + " -w " + std::to_string(width) + " " + Quoted(path);
 }
 

@@ -1,0 +1,13 @@
+// UTF-8 as file names hold it: the sequences that are valid, and the code points they carry.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// The length of the valid UTF-8 sequence at text[i], or 0 when none starts there. Overlong
+// forms, surrogates and code points past U+10FFFF are not valid.
+std::size_t Utf8Length(const std::string& text, std::size_t i);
+
+// The code point of the valid sequence of length bytes at text[i].
+std::uint32_t Utf8CodePoint(const std::string& text, std::size_t i, std::size_t length);
