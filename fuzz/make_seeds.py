@@ -110,3 +110,36 @@ os2_record = 12 + 16 * 1
 members[1][os2_record + 8:os2_record + 12] = members[0][os2_record + 8:os2_record + 12]
 save("fixer", struct.pack(">4sIIII", b"ttcf", 0x10000, 2, *starts) + bytes(members[0]) +
      bytes(members[1]))
+
+# Collections of many members over few directories and shared tables, where the reader must read
+# each directory once and the report must name who shares a table once.
+def collection_of(members, order, share_os2=False):
+    """A collection whose member i uses the directory of members[order[i]]."""
+    header = 12 + 4 * len(order)
+    starts, body = [], b""
+    for data in members:
+        start = header + len(body)
+        member = bytearray(data)
+        (num_tables,) = struct.unpack(">H", member[4:6])
+        for record in range(12, 12 + 16 * num_tables, 16):
+            (offset,) = struct.unpack(">I", member[record + 8:record + 12])
+            member[record + 8:record + 12] = struct.pack(">I", offset + start)
+        starts.append(start)
+        body += bytes(member)
+    if share_os2:
+        # Every member's OS/2 record points at the first member's table, its second record.
+        out = bytearray(body)
+        first = starts[0] - header + 12 + 16 + 8
+        for start in starts:
+            at = start - header + 12 + 16 + 8
+            out[at:at + 4] = out[first:first + 4]
+        body = bytes(out)
+    offsets = struct.pack(">" + "I" * len(order), *[starts[i] for i in order])
+    return struct.pack(">4sII", b"ttcf", 0x10000, len(order)) + offsets + body
+
+
+many = collection_of([readers[0], readers[4]], [i % 2 for i in range(12)], share_os2=True)
+same = collection_of([readers[4]], [0] * 20)
+for data in (many, same):
+    save("font_reader", data)
+    save("fixer", data)

@@ -24,8 +24,10 @@ for target in command_tail patcher font_reader fixer; do
   echo "== fuzzing $target for $seconds s"
   (cd "$build" && "./fuzz/${target}_fuzzer" -max_total_time="$seconds" -timeout=5 \
     -max_len=4096 -print_final_stats=1 "$scratch" "$root/fuzz/corpus/$target" 2>&1 |
-    grep -E '^(Done [0-9]+ runs|stat::number_of_executed_units|stat::peak_rss_mb|==[0-9]+==|SUMMARY|broken)' ||
-    true)
+    grep -E '^(Done [0-9]+ runs|stat::number_of_executed_units|stat::peak_rss_mb|==[0-9]+==|SUMMARY|broken)' |
+    tee "$build/stats-$target" || true)
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$build/stats-$target")
+  echo "$target: ${runs:-0} inputs in $seconds s, $(( ${runs:-0} / seconds )) a second"
   # libFuzzer's exit status is lost in the pipe above, so a finding is recognised by its file.
   found=$(find "$build" -maxdepth 1 \( -name 'crash-*' -o -name 'timeout-*' -o -name 'leak-*' \
     -o -name 'oom-*' \))

@@ -37,7 +37,7 @@ struct Walk {
   std::uint64_t start;      // of the subtable, within the cmap table
   std::uint64_t available;  // bytes from start to the end of the cmap table
   std::uint16_t numGlyphs;
-  std::vector<std::uint16_t>* glyphs;
+  CodePointGlyphs* glyphs;
   std::int64_t visitsLeft;
 };
 
@@ -60,11 +60,13 @@ bool MapRange(Walk& walk, std::uint32_t first, std::uint32_t last, GlyphOf glyph
       const std::uint32_t to = std::min(last, range.last);
       walk.visitsLeft -= to - from + 1;
       if (walk.visitsLeft < 0) return false;
-      std::uint16_t* slot = walk.glyphs->data() + base + (from - range.first);
-      for (std::uint32_t c = from;; ++c, ++slot) {
+      auto index = static_cast<std::int32_t>(base + (from - range.first));
+      for (std::uint32_t c = from;; ++c, ++index) {
         std::uint64_t glyph = 0;
         if (!glyphOf(c, &glyph)) return false;
-        if (glyph != 0 && glyph < walk.numGlyphs) *slot = static_cast<std::uint16_t>(glyph);
+        if (glyph != 0 && glyph < walk.numGlyphs) {
+          MapIndex(index, static_cast<std::uint16_t>(glyph), walk.glyphs);
+        }
         if (c == to) break;
       }
     }
@@ -176,7 +178,7 @@ std::string ReadGroups(Walk& walk, bool consecutive) {
 }  // namespace
 
 std::string ReadCharacterMap(const CharacterMapSource& cmap, std::uint16_t numGlyphs,
-                             std::vector<std::uint16_t>* glyphs) {
+                             CodePointGlyphs* glyphs) {
   Walk walk{cmap, 0, cmap.length, numGlyphs, glyphs, 0};
   std::vector<unsigned char> bytes;
   if (!Read(walk, 0, kHeaderSize, &bytes)) return kTooShort;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/file.h"
+#include "reader/width_rules.h"
 
 // Where the cmap table lies in an open file; the table was checked to fit the file.
 struct CharacterMapSource {
@@ -16,9 +17,9 @@ struct CharacterMapSource {
 
 // Chooses the Unicode subtable by (platformID, encodingID) in the order (3,10), (0,6), (0,4),
 // (3,1), (0,3), (0,2), (0,1), (0,0), the first subtable of the first pair present, and stores the
-// glyph of every code point it maps into glyphs[CodePointIndex(codePoint)], later mappings over
+// glyph of every code point it maps into glyphs with MapIndex, later mappings over
 // earlier ones. Mappings to glyph 0 or past numGlyphs, and a format 4 subtable's last segment,
 // are ignored; a subtable of another format than 0, 4, 6, 12 or 13 maps nothing. Returns why the
 // table cannot be read, or "" when it could.
 std::string ReadCharacterMap(const CharacterMapSource& cmap, std::uint16_t numGlyphs,
-                             std::vector<std::uint16_t>* glyphs);
+                             CodePointGlyphs* glyphs);

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstring>
 #include <map>
+#include <utility>
 
 #include "common/file.h"
 #include "reader/character_map.h"
@@ -197,13 +198,21 @@ TablesReading ReadTables(FileHandle file, const Tables& tables) {
     facts.advances[glyph] = facts.advances[numberOfHMetrics - 1u];
   }
 
-  facts.glyphs.assign(static_cast<std::size_t>(CodePointIndexCount()), 0);
+  // Every face is read into one code point map in turn, which is then cleared by the indexes it
+  // mapped, never zeroed whole, so that a face costs what its character map holds. The program
+  // has one thread.
+  static CodePointGlyphs glyphs = NoGlyphs();
+  std::swap(facts.glyphs, glyphs);
   if (tables.cmap.found) {
     const CharacterMapSource source{file, tables.cmap.offset, tables.cmap.length};
     reading.error = ReadCharacterMap(source, numGlyphs, &facts.glyphs);
-    if (!reading.error.empty()) return reading;
   }
-  reading.verdict = ApplyWidthRules(facts);
+  if (reading.error.empty()) reading.verdict = ApplyWidthRules(facts);
+  for (const std::int32_t index : facts.glyphs.mapped) {
+    facts.glyphs.byIndex[static_cast<std::size_t>(index)] = 0;
+  }
+  facts.glyphs.mapped.clear();
+  std::swap(facts.glyphs, glyphs);
   return reading;
 }
 

@@ -28,16 +28,16 @@ struct Mode {
 };
 
 // The most common advance among the mapped code points with indexes first..last; a tie goes to
-// the smaller advance. Counting into a table of every 16-bit advance keeps this linear. The
-// table lives for the whole process, as its untouched pages cost nothing, and each call leaves
-// it zeroed again; the program has one thread.
+// the smaller advance. Counting into a table of every 16-bit advance keeps this linear in the
+// mapped code points. The table lives for the whole process, as its untouched pages cost
+// nothing, and each call leaves it zeroed again; the program has one thread.
 Mode MostCommonAdvance(const FaceFacts& facts, std::int32_t first, std::int32_t last) {
   static std::int32_t counts[65536];
   std::vector<std::uint16_t> counted;  // each advance met, once
   Mode mode;
-  for (std::int32_t i = first; i <= last; ++i) {
-    const std::uint16_t glyph = facts.glyphs[static_cast<std::size_t>(i)];
-    if (glyph == 0) continue;
+  for (const std::int32_t i : facts.glyphs.mapped) {
+    if (i < first || i > last) continue;
+    const std::uint16_t glyph = facts.glyphs.byIndex[static_cast<std::size_t>(i)];
     const std::uint16_t advance = facts.advances[glyph];
     if (counts[advance]++ == 0) counted.push_back(advance);
     ++mode.total;
@@ -69,7 +69,8 @@ std::optional<std::int32_t> WeightedAverage(const FaceFacts& facts) {
   std::int64_t sum = 0;
   for (std::uint32_t c = 0; c <= 26; ++c) {
     const std::uint32_t codePoint = c < 26 ? 'a' + c : ' ';
-    const std::uint16_t glyph = facts.glyphs[static_cast<std::size_t>(CodePointIndex(codePoint))];
+    const std::uint16_t glyph =
+        facts.glyphs.byIndex[static_cast<std::size_t>(CodePointIndex(codePoint))];
     if (glyph == 0) return std::nullopt;
     sum += std::int64_t{facts.advances[glyph]} * (c < 26 ? kLetterWeights[c] : kSpaceWeight);
   }
@@ -77,6 +78,16 @@ std::optional<std::int32_t> WeightedAverage(const FaceFacts& facts) {
 }
 
 }  // namespace
+
+CodePointGlyphs NoGlyphs() {
+  return {std::vector<std::uint16_t>(static_cast<std::size_t>(CodePointIndexCount()), 0), {}};
+}
+
+void MapIndex(std::int32_t index, std::uint16_t glyph, CodePointGlyphs* glyphs) {
+  std::uint16_t& slot = glyphs->byIndex[static_cast<std::size_t>(index)];
+  if (slot == 0) glyphs->mapped.push_back(index);
+  slot = glyph;
+}
 
 std::int32_t CodePointIndex(std::uint32_t codePoint) {
   std::int32_t base = 0;

@@ -29,12 +29,25 @@ std::int32_t CodePointIndex(std::uint32_t codePoint);
 // How many code points the rules look at.
 std::int32_t CodePointIndexCount();
 
+// The glyph of each code point that the rules look at.
+struct CodePointGlyphs {
+  std::vector<std::uint16_t> byIndex;  // one per CodePointIndex; 0 where nothing is mapped
+  // Each index whose glyph is not 0, once, so that counting visits only those.
+  std::vector<std::int32_t> mapped;
+};
+
+// A map of no code point; FaceFacts needs one, or one filled with MapIndex.
+CodePointGlyphs NoGlyphs();
+
+// Maps the code point of CodePointIndex index to glyph, which is not 0.
+void MapIndex(std::int32_t index, std::uint16_t glyph, CodePointGlyphs* glyphs);
+
 // What the rules need to know of one face.
 struct FaceFacts {
   std::uint16_t os2Version = 0;
   std::int16_t xAvgCharWidth = 0;
   std::vector<std::uint16_t> advances;  // one per glyph, numGlyphs in all
-  std::vector<std::uint16_t> glyphs;    // one per CodePointIndex; 0 where nothing is mapped
+  CodePointGlyphs glyphs;               // sized by NoGlyphs
 };
 
 enum class WidthKind { kProportional, kMonospaced, kDuospaced };

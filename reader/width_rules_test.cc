@@ -25,10 +25,10 @@ FaceFacts Facts(const Face& face) {
   facts.os2Version = face.os2Version;
   facts.xAvgCharWidth = face.stored;
   facts.advances = {0};  // .notdef has no width and is not averaged
-  facts.glyphs.assign(static_cast<std::size_t>(CodePointIndexCount()), 0);
+  facts.glyphs = NoGlyphs();
   const auto map = [&](std::uint32_t codePoint, std::uint16_t advance) {
-    facts.glyphs[static_cast<std::size_t>(CodePointIndex(codePoint))] =
-        static_cast<std::uint16_t>(facts.advances.size());
+    MapIndex(CodePointIndex(codePoint), static_cast<std::uint16_t>(facts.advances.size()),
+             &facts.glyphs);
     facts.advances.push_back(advance);
   };
   // The space and a-z first, so that a short mapping keeps them.
@@ -177,7 +177,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(WidthRulesTest, AveragesNonZeroAdvancesRoundingHalfUp) {
   FaceFacts facts;
-  facts.glyphs.assign(static_cast<std::size_t>(CodePointIndexCount()), 0);
+  facts.glyphs = NoGlyphs();
   facts.advances = {0, 1, 2};  // 1.5 rounds to 2
   EXPECT_EQ(ApplyWidthRules(facts).average, 2);
   facts.advances = {0, 1, 2, 2};  // 1.67 rounds to 2
@@ -190,12 +190,11 @@ TEST(WidthRulesTest, AveragesNonZeroAdvancesRoundingHalfUp) {
 
 TEST(WidthRulesTest, WeighsLettersAndSpaceByTheirShareOfText) {
   FaceFacts facts;
-  facts.glyphs.assign(static_cast<std::size_t>(CodePointIndexCount()), 0);
+  facts.glyphs = NoGlyphs();
   facts.advances = {0, 1000, 0};
   // Only 'e' (weight 100) is 1000 wide, the space and the other letters 0: 100000 / 1000 = 100.
   for (const char c : std::string(" abcdefghijklmnopqrstuvwxyz")) {
-    facts.glyphs[static_cast<std::size_t>(CodePointIndex(static_cast<unsigned char>(c)))] =
-        c == 'e' ? 1 : 2;
+    MapIndex(CodePointIndex(static_cast<unsigned char>(c)), c == 'e' ? 1 : 2, &facts.glyphs);
   }
   EXPECT_EQ(ApplyWidthRules(facts).weightedAverage, 100);
 }
