@@ -42,17 +42,14 @@ struct Tables {
   std::vector<ByteSpan> others;  // every other table of the directory
 };
 
-// What a face's reading gives that depends only on its tables, not on its directory.
-struct TablesReading {
+// What the rules measure of a face's metrics: its 'maxp', 'hhea', 'hmtx' and 'cmap' tables.
+struct MetricsReading {
   std::string error;
-  std::uint16_t unitsPerEm = 0;
-  std::uint16_t os2Version = 0;
-  std::int16_t xAvgCharWidth = 0;
-  WidthVerdict verdict;
+  WidthVerdict measured;
 };
 
-// The tables a face's reading depends on, by offset and length, in a fixed order.
-using TableSet = std::array<std::uint64_t, 12>;
+// Those four tables, by offset and length.
+using MetricsTables = std::array<std::uint64_t, 8>;
 
 // One file's reading: what was read already, by directory and by set of tables, so that members
 // that share them cost no more than one.
@@ -61,7 +58,7 @@ struct FileReading {
   std::uint64_t size;
   bool readTables;  // false to read the directories only
   std::map<std::uint64_t, FaceSummary> byDirectory;
-  std::map<TableSet, TablesReading> byTables;
+  std::map<MetricsTables, MetricsReading> byMetrics;
 };
 
 TableRecordAt RecordOf(const Table& table) {
@@ -144,24 +141,12 @@ bool ReadInTable(FileHandle file, const Table& table, std::uint64_t position, st
   return ReadWithin(file, table.offset, table.length, position, count, bytes);
 }
 
-// Reads the fields and arrays the rules need from tables that ReadDirectory found and checked.
-TablesReading ReadTables(FileHandle file, const Tables& tables) {
-  TablesReading reading;
+// Reads the advances and the character map from tables that ReadDirectory found and checked, and
+// measures them.
+MetricsReading ReadMetrics(FileHandle file, const Tables& tables) {
+  MetricsReading reading;
   std::vector<unsigned char> bytes;
-  if (!ReadInTable(file, tables.head, kUnitsPerEmInHead, 2, &bytes)) {
-    reading.error = "the 'head' table is too short";
-    return reading;
-  }
-  reading.unitsPerEm = LoadBigEndian16(bytes.data());
-  if (!ReadInTable(file, tables.os2, 0, 4, &bytes)) {
-    reading.error = "the 'OS/2' table is too short";
-    return reading;
-  }
   FaceFacts facts;
-  facts.os2Version = LoadBigEndian16(bytes.data());
-  facts.xAvgCharWidth = static_cast<std::int16_t>(LoadBigEndian16(bytes.data() + 2));
-  reading.os2Version = facts.os2Version;
-  reading.xAvgCharWidth = facts.xAvgCharWidth;
   if (!ReadInTable(file, tables.maxp, kNumGlyphsInMaxp, 2, &bytes)) {
     reading.error = "the 'maxp' table is too short";
     return reading;
@@ -207,7 +192,7 @@ TablesReading ReadTables(FileHandle file, const Tables& tables) {
     const CharacterMapSource source{file, tables.cmap.offset, tables.cmap.length};
     reading.error = ReadCharacterMap(source, numGlyphs, &facts.glyphs);
   }
-  if (reading.error.empty()) reading.verdict = ApplyWidthRules(facts);
+  if (reading.error.empty()) reading.measured = MeasureWidths(facts);
   for (const std::int32_t index : facts.glyphs.mapped) {
     facts.glyphs.byIndex[static_cast<std::size_t>(index)] = 0;
   }
@@ -232,23 +217,34 @@ const FaceSummary& ReadFace(FileReading& reading, std::uint64_t faceOffset) {
   }
   if (!face.error.empty() || !reading.readTables) return face;
 
-  TableSet set;
+  std::vector<unsigned char> bytes;
+  if (!ReadInTable(reading.file, tables.head, kUnitsPerEmInHead, 2, &bytes)) {
+    face.error = "the 'head' table is too short";
+    return face;
+  }
+  face.unitsPerEm = LoadBigEndian16(bytes.data());
+  if (!ReadInTable(reading.file, tables.os2, 0, 4, &bytes)) {
+    face.error = "the 'OS/2' table is too short";
+    return face;
+  }
+  face.os2Version = LoadBigEndian16(bytes.data());
+  face.xAvgCharWidth = static_cast<std::int16_t>(LoadBigEndian16(bytes.data() + 2));
+  // Faces that differ only in their head or OS/2 tables, as a collection's members often do,
+  // share their metrics, which are read and measured once.
+  MetricsTables key;
   std::size_t i = 0;
-  for (const Table* table :
-       {&tables.head, &tables.hhea, &tables.maxp, &tables.hmtx, &tables.os2, &tables.cmap}) {
-    set[i++] = table->found ? table->offset : ~std::uint64_t{0};
-    set[i++] = table->length;
+  for (const Table* table : {&tables.hhea, &tables.maxp, &tables.hmtx, &tables.cmap}) {
+    key[i++] = table->found ? table->offset : ~std::uint64_t{0};
+    key[i++] = table->length;
   }
-  auto found = reading.byTables.find(set);
-  if (found == reading.byTables.end()) {
-    found = reading.byTables.emplace(set, ReadTables(reading.file, tables)).first;
+  auto found = reading.byMetrics.find(key);
+  if (found == reading.byMetrics.end()) {
+    found = reading.byMetrics.emplace(key, ReadMetrics(reading.file, tables)).first;
   }
-  const TablesReading& read = found->second;
-  face.error = read.error;
-  face.unitsPerEm = read.unitsPerEm;
-  face.os2Version = read.os2Version;
-  face.xAvgCharWidth = read.xAvgCharWidth;
-  face.verdict = read.verdict;
+  face.error = found->second.error;
+  if (face.error.empty()) {
+    face.verdict = JudgeWidth(found->second.measured, face.os2Version, face.xAvgCharWidth);
+  }
   return face;
 }
 

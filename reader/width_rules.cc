@@ -108,7 +108,7 @@ std::int32_t CodePointIndexCount() {
   return count;
 }
 
-WidthVerdict ApplyWidthRules(const FaceFacts& facts) {
+WidthVerdict MeasureWidths(const FaceFacts& facts) {
   WidthVerdict verdict;
   verdict.average = Average(facts);
   verdict.weightedAverage = WeightedAverage(facts);
@@ -126,8 +126,13 @@ WidthVerdict ApplyWidthRules(const FaceFacts& facts) {
       verdict.kind = WidthKind::kDuospaced;
     }
   }
+  return verdict;
+}
+
+WidthVerdict JudgeWidth(WidthVerdict verdict, std::uint16_t os2Version,
+                        std::int16_t xAvgCharWidth) {
   const auto within = [&](std::int32_t value) {
-    return std::abs(facts.xAvgCharWidth - value) <= kOkTolerance;
+    return std::abs(xAvgCharWidth - value) <= kOkTolerance;
   };
   if (verdict.kind != WidthKind::kProportional) {
     verdict.suggested = *verdict.halfWidth;
@@ -138,11 +143,15 @@ WidthVerdict ApplyWidthRules(const FaceFacts& facts) {
   } else if (verdict.cjkCount >= kMinCjkCount && within(verdict.average)) {
     verdict.suggested = verdict.average;
     verdict.keptAverage = true;
-  } else if (facts.os2Version <= kLastWeightedVersion && verdict.weightedAverage) {
+  } else if (os2Version <= kLastWeightedVersion && verdict.weightedAverage) {
     verdict.suggested = *verdict.weightedAverage;
   } else {
     verdict.suggested = verdict.average;
   }
   verdict.ok = within(verdict.suggested);
   return verdict;
+}
+
+WidthVerdict ApplyWidthRules(const FaceFacts& facts) {
+  return JudgeWidth(MeasureWidths(facts), facts.os2Version, facts.xAvgCharWidth);
 }

@@ -67,3 +67,12 @@ struct WidthVerdict {
 
 // Applies the rules to one face.
 WidthVerdict ApplyWidthRules(const FaceFacts& facts);
+
+// The part of the rules that looks at the glyphs only: the averages, the widths, their counts and
+// the kind, whatever the OS/2 table holds; faces with one set of metrics share it.
+WidthVerdict MeasureWidths(const FaceFacts& facts);
+
+// The rest of the rules, from what MeasureWidths found and what the OS/2 table holds: the
+// suggested value, and whether the stored one is ok.
+WidthVerdict JudgeWidth(WidthVerdict measured, std::uint16_t os2Version,
+                        std::int16_t xAvgCharWidth);

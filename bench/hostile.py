@@ -1,0 +1,183 @@
+#!/usr/bin/python3
+"""Benchmarks quenlo-check on hostile fonts, built here at full size: collections of many
+members that share one OS/2 table but need different values, that point at one directory over a
+character map of a few huge groups, a sparse 4 GiB file that lists a billion members, members
+whose OS/2 records overlap, and members that share a 64 KiB OS/2 table but want a thousand
+values. Prints each run's wall time, peak memory and report size against the targets: at most
+1 s and 64 MiB each, and a text report of at most a few hundred bytes a member. A run over a
+target is marked, never failed; a run killed by a signal fails. Needs GNU time.
+
+    bench/hostile.py [--build build] [--smoke]"""
+import argparse
+import os
+import pathlib
+import struct
+import subprocess
+import sys
+import tempfile
+
+HERE = pathlib.Path(__file__).resolve().parent
+TARGET_SECONDS = 1.0
+TARGET_MIB = 64
+TARGET_BYTES_A_MEMBER = 400
+
+
+def head():
+    return bytes(18) + struct.pack(">H", 1000) + bytes(34)
+
+
+def hhea(metrics):
+    return bytes(34) + struct.pack(">H", metrics)
+
+
+def maxp(glyphs):
+    return struct.pack(">IH", 0x5000, glyphs)
+
+
+def os2(stored, length=96):
+    return struct.pack(">Hh", 4, stored) + bytes(length - 4)
+
+
+def hmtx(advances):
+    return b"".join(struct.pack(">Hh", advance, 0) for advance in advances)
+
+
+def cmap(groups):
+    """A format 12 cmap of (first, last, glyph) groups."""
+    subtable = struct.pack(">HHIII", 12, 0, 16 + 12 * len(groups), 0, len(groups))
+    subtable += b"".join(struct.pack(">III", *group) for group in groups)
+    return struct.pack(">HHHHI", 0, 1, 3, 10, 12) + subtable
+
+
+# The space and U+0021..U+007E on glyphs 1 to 95.
+ASCII = cmap([(0x20, 0x7E, 1)])
+
+
+def collection(tables, directories, order):
+    """A collection whose tables (name -> bytes) are stored once; each directory lists
+    (tag, name) pairs, and member i uses directory order[i]."""
+    header = 12 + 4 * len(order)
+    starts, at = [], header
+    for directory in directories:
+        starts.append(at)
+        at += 12 + 16 * len(directory)
+    offsets = {}
+    body = b""
+    for name, data in tables.items():
+        offsets[name] = at + len(body)
+        body += data + bytes(-len(data) % 4)
+    out = struct.pack(">4sII", b"ttcf", 0x10000, len(order))
+    out += struct.pack(f">{len(order)}I", *[starts[i] for i in order])
+    for directory in directories:
+        out += struct.pack(">IHHHH", 0x10000, len(directory), 0, 0, 0)
+        for tag, name in directory:
+            out += tag + struct.pack(">III", 0, offsets[name], len(tables[name]))
+    return out + body
+
+
+def directory(os2_name="os2", hmtx_name="hmtx", cmap_name="cmap"):
+    return [(b"cmap", cmap_name), (b"OS/2", os2_name), (b"head", "head"), (b"hhea", "hhea"),
+            (b"hmtx", hmtx_name), (b"maxp", "maxp")]
+
+
+def shared_needing_two_values(members):
+    """Two fixed-pitch directories, at 500 and at 600, share one OS/2 table; members alternate."""
+    tables = {"cmap": ASCII, "os2": os2(1000), "head": head(), "hhea": hhea(96),
+              "maxp": maxp(96), "a": hmtx([0] + [500] * 95), "b": hmtx([0] + [600] * 95)}
+    return collection(tables, [directory(hmtx_name="a"), directory(hmtx_name="b")],
+                      [i % 2 for i in range(members)])
+
+
+def one_directory_huge_groups(members):
+    """Every member uses one directory whose cmap maps every code point again and again."""
+    groups = [(0, 0x10FFFF, 1)] * 15
+    tables = {"cmap": cmap(groups), "os2": os2(1000), "head": head(), "hhea": hhea(2),
+              "maxp": maxp(2), "hmtx": hmtx([0, 500])}
+    return collection(tables, [directory()], [0] * members)
+
+
+def overlapping_os2(members):
+    """Each member has its own directory, whose OS/2 record starts 2 bytes after the last's."""
+    tables = {"cmap": ASCII, "head": head(), "hhea": hhea(96), "maxp": maxp(96),
+              "hmtx": hmtx([0] + [500] * 95), "os2": os2(1000, 96 + 2 * members)}
+    data = bytearray(collection(tables, [directory()] * members, list(range(members))))
+    # Point each member's OS/2 record 2 bytes further into the one long table.
+    header = 12 + 4 * members
+    for i in range(members):
+        record = header + i * (12 + 16 * 6) + 12 + 16 * 1
+        (offset,) = struct.unpack(">I", data[record + 8:record + 12])
+        data[record + 8:record + 16] = struct.pack(">II", offset + 2 * i, 96)
+    return bytes(data)
+
+
+def large_os2_many_values(members):
+    """Each member has its own metrics, fixed-pitch at 400 + i, and all share a 64 KiB OS/2."""
+    tables = {"cmap": ASCII, "os2": os2(1000, 65536), "head": head(), "hhea": hhea(96),
+              "maxp": maxp(96)}
+    for i in range(members):
+        tables[f"h{i}"] = hmtx([0] + [400 + i] * 95)
+    return collection(tables, [directory(hmtx_name=f"h{i}") for i in range(members)],
+                      list(range(members)))
+
+
+def run(check, arguments, scratch):
+    """Wall seconds, peak MiB, exit status and report bytes of one run, from GNU time."""
+    report = scratch / "report"
+    with open(report, "wb") as out:
+        result = subprocess.run(["/usr/bin/time", "-f", "%e %M", check] + arguments,
+                                stdout=out, stderr=subprocess.PIPE, text=True)
+    seconds, kib = result.stderr.split()[-2:]
+    return float(seconds), int(kib) / 1024, result.returncode, report.stat().st_size
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--build", default=str(HERE.parent / "build"))
+    parser.add_argument("--smoke", action="store_true", help="small sizes, to see that it runs")
+    args = parser.parse_args()
+    check = os.path.realpath(os.path.join(args.build, "quenlo-check"))
+    scale = 100 if args.smoke else 1
+    cases = [
+        ("shared table, two values", shared_needing_two_values(10000 // scale), []),
+        ("shared table, two values", shared_needing_two_values(10000 // scale), ["--json"]),
+        ("shared table, two values", shared_needing_two_values(10000 // scale), ["--fix"]),
+        ("one directory, huge groups", one_directory_huge_groups(16384 // scale), []),
+        ("past the member limit", one_directory_huge_groups(65535 // scale), []),
+        ("overlapping OS/2 records", overlapping_os2(16384 // scale), ["--fix"]),
+        ("64 KiB OS/2, many values", large_os2_many_values(1000 // scale), ["--fix"]),
+    ]
+    crashed = False
+    print(f"{'case':28} {'options':8} {'members':>8} {'file':>9} {'status':>6} {'time':>7} "
+          f"{'memory':>9} {'report':>10} {'a member':>9}")
+    with tempfile.TemporaryDirectory() as scratch:
+        scratch = pathlib.Path(scratch)
+        font = scratch / "font.ttc"
+        rows = []
+        for name, data, options in cases:
+            font.write_bytes(data)
+            (members,) = struct.unpack(">I", data[8:12])
+            rows.append((name, options, members, len(data), run(check, options + [str(font)],
+                                                                scratch)))
+        # A sparse file of 4 GiB whose header lists a billion members.
+        with open(font, "wb") as sparse:
+            sparse.write(struct.pack(">4sII", b"ttcf", 0x10000, 10**9))
+            sparse.truncate(4 << 30)
+        rows.append(("sparse 4 GiB, 10^9 members", [], 10**9, 4 << 30,
+                     run(check, [str(font)], scratch)))
+        for name, options, members, size, (seconds, mib, status, report) in rows:
+            text = not options or options == ["--fix"]
+            a_member = report / members
+            over = seconds > TARGET_SECONDS or mib > TARGET_MIB or (
+                text and a_member > TARGET_BYTES_A_MEMBER)
+            crashed = crashed or status not in (0, 1, 2)
+            print(f"{name:28} {' '.join(options):8} {members:>8} {size / 1024:>7.0f}Ki {status:>6} "
+                  f"{seconds:>6.2f}s {mib:>6.1f}MiB {report:>10} {a_member:>8.1f}B"
+                  f"{'  OVER TARGET' if over else ''}")
+    print(f"targets: at most {TARGET_SECONDS} s and {TARGET_MIB} MiB a run, a text report of at "
+          f"most {TARGET_BYTES_A_MEMBER} bytes a member")
+    sys.exit(1 if crashed else 0)
+
+
+if __name__ == "__main__":
+    main()
