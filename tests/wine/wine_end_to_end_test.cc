@@ -360,6 +360,15 @@ TEST_F(WineTest, CheckSaysWhyAFileCannotBeOpened) {
             "quenlo-check: folder.ttf: cannot open it: it is a directory, not a font file\n");
 }
 
+// A name that holds an escape sequence reaches the console escaped, as on Linux.
+TEST_F(WineTest, CheckShowsANameWithControlCharactersEscaped) {
+  const Outcome outcome = UnderWine(dir_, {kWindowsCheck, "esc\x1b[2J.ttf"}, false);
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_EQ(outcome.err.rfind("quenlo-check: esc\\x1b[2J.ttf: cannot open it: ", 0), 0u)
+      << outcome.err;
+  EXPECT_EQ(outcome.err.find('\x1b'), std::string::npos);
+}
+
 // A console shared with a shell, a script or a pipe gets no question and no wait, even without
 // fonts: the run ends by itself.
 TEST_F(WineTest, CheckInASharedConsoleDoesNotWait) {
