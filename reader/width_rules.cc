@@ -35,18 +35,27 @@ Mode MostCommonAdvance(const FaceFacts& facts, std::int32_t first, std::int32_t 
   static std::int32_t counts[65536];
   std::vector<std::uint16_t> counted;  // each advance met, once
   Mode mode;
-  for (const std::int32_t i : facts.glyphs.mapped) {
-    if (i < first || i > last) continue;
+  const auto count = [&](std::int32_t i) {
     const std::uint16_t glyph = facts.glyphs.byIndex[static_cast<std::size_t>(i)];
+    if (glyph == 0) return;
     const std::uint16_t advance = facts.advances[glyph];
     if (counts[advance]++ == 0) counted.push_back(advance);
     ++mode.total;
+  };
+  // Whichever is shorter: the range itself, or the list of what the face maps.
+  const std::vector<std::int32_t>& mapped = facts.glyphs.mapped;
+  if (static_cast<std::size_t>(last - first) < mapped.size()) {
+    for (std::int32_t i = first; i <= last; ++i) count(i);
+  } else {
+    for (const std::int32_t i : mapped) {
+      if (i >= first && i <= last) count(i);
+    }
   }
   for (const std::uint16_t advance : counted) {
-    const std::int32_t count = counts[advance];
-    if (count > mode.count || (count == mode.count && advance < *mode.advance)) {
+    const std::int32_t times = counts[advance];
+    if (times > mode.count || (times == mode.count && advance < *mode.advance)) {
       mode.advance = advance;
-      mode.count = count;
+      mode.count = times;
     }
     counts[advance] = 0;
   }
@@ -80,13 +89,11 @@ std::optional<std::int32_t> WeightedAverage(const FaceFacts& facts) {
 }  // namespace
 
 CodePointGlyphs NoGlyphs() {
-  return {std::vector<std::uint16_t>(static_cast<std::size_t>(CodePointIndexCount()), 0), {}};
-}
-
-void MapIndex(std::int32_t index, std::uint16_t glyph, CodePointGlyphs* glyphs) {
-  std::uint16_t& slot = glyphs->byIndex[static_cast<std::size_t>(index)];
-  if (slot == 0) glyphs->mapped.push_back(index);
-  slot = glyph;
+  const auto count = static_cast<std::size_t>(CodePointIndexCount());
+  CodePointGlyphs glyphs{std::vector<std::uint16_t>(count, 0), {}};
+  // Room for every index at once, so that a large map never moves it.
+  glyphs.mapped.reserve(count);
+  return glyphs;
 }
 
 std::int32_t CodePointIndex(std::uint32_t codePoint) {

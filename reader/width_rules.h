@@ -39,8 +39,13 @@ struct CodePointGlyphs {
 // A map of no code point; FaceFacts needs one, or one filled with MapIndex.
 CodePointGlyphs NoGlyphs();
 
-// Maps the code point of CodePointIndex index to glyph, which is not 0.
-void MapIndex(std::int32_t index, std::uint16_t glyph, CodePointGlyphs* glyphs);
+// Maps the code point of CodePointIndex index to glyph, which is not 0. Inline, as a large
+// character map calls it once for each of its code points.
+inline void MapIndex(std::int32_t index, std::uint16_t glyph, CodePointGlyphs* glyphs) {
+  std::uint16_t& slot = glyphs->byIndex[static_cast<std::size_t>(index)];
+  if (slot == 0) glyphs->mapped.push_back(index);
+  slot = glyph;
+}
 
 // What the rules need to know of one face.
 struct FaceFacts {
