@@ -17,8 +17,11 @@ int main(int argc, char** argv) {
     return kCheckTrouble;
   }
   // Past a file size limit (ulimit -f) a write then fails, and --fix puts the file back, where
-  // the signal would kill the process halfway through its writes.
+  // the signal would kill the process halfway through its writes. A report that finds its pipe
+  // closed fails the same way and is said on standard error, where the signal would end a run
+  // that has just fixed a file without a word.
   signal(SIGXFSZ, SIG_IGN);
+  signal(SIGPIPE, SIG_IGN);
   return RunCheck(std::vector<std::string>(argv + 1, argv + argc),
                   ProgramsBeside(argc > 0 ? argv[0] : "quenlo-check"));
 }

@@ -177,4 +177,20 @@ TEST_F(CheckHostileTest, WritePastAFileSizeLimitIsUndone) {
   EXPECT_EQ(ReadFileBytes(dir_.Path("s.ttc")), font);
 }
 
+TEST_F(CheckHostileTest, FixWhoseReportFindsItsPipeClosedSaysSo) {
+  WriteFileBytes(dir_.Path("a.ttf"), CjkFont(980));
+  // The pipe's reading end is closed before the check starts, so its report cannot be written.
+  const Outcome outcome =
+      RunCommand({kPython, "-c",
+                  "import os, subprocess, sys\n"
+                  "r, w = os.pipe()\n"
+                  "os.close(r)\n"
+                  "run = subprocess.run(sys.argv[1:], stdout=w, stderr=subprocess.PIPE)\n"
+                  "print(run.returncode, run.stderr.decode(), end='')",
+                  kCheck, "--fix", "a.ttf"},
+                 dir_.Path(""));
+  EXPECT_EQ(outcome.out, "2 quenlo-check: cannot write the report to standard output\n");
+  EXPECT_NE(ReadFileBytes(dir_.Path("a.ttf")), CjkFont(980));
+}
+
 }  // namespace
