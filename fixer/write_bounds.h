@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "fixer/fix_plan.h"
+#include "fixer/fix_layout.h"
 
 // The bytes that a fix writes in place, by kind.
 struct WriteSpans {
