@@ -30,11 +30,13 @@ std::string Reason(const FaceSummary& face) {
   // monospaced shows why it does not count as one.
   const std::string proportional = "for a proportional font (" + ascii + ")";
   const std::string version = "OS/2 version " + Number(face.os2Version);
-  if (v.keptAverage) {
-    const bool weighted = v.weightedAverage && v.suggested == *v.weightedAverage;
-    return (weighted ? "weighted average of a-z and the space" : "average advance of the glyphs") +
-           std::string(", kept: either OpenType average will do ") + proportional + " with " +
-           Number(v.cjkCount) + " CJK characters";
+  if (v.keptStored) {
+    const WidthRange kept = KeptRange(v);
+    return "kept: it lies from the lower average to the highest of the averages and the full "
+           "width (" +
+           Number(kept.lowest) + " to " + Number(kept.highest) +
+           "), where no program is known to need one value over another, " + proportional +
+           " with " + Number(v.cjkCount) + " CJK characters";
   }
   if (face.os2Version <= 2 && v.weightedAverage) {
     return "weighted average of a-z and the space, the rule of " + version + ", " + proportional;

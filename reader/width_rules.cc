@@ -3,9 +3,11 @@
 // the space before it. Windows (GDI) sizes a text cell from the field, so a fixed-pitch font, or
 // a CJK font whose full-width glyphs are twice its half-width ones, needs the half-width advance.
 // For a proportional font with many CJK characters the two averages differ about twofold and no
-// Windows program is known to need one over the other, so such a font keeps either one it holds.
+// program is known to need one over the other, nor over the full width that fonts with 3:5
+// widths store on purpose, so such a font keeps a value anywhere between them.
 #include "reader/width_rules.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -143,13 +145,11 @@ WidthVerdict JudgeWidth(WidthVerdict verdict, std::uint16_t os2Version,
   };
   if (verdict.kind != WidthKind::kProportional) {
     verdict.suggested = *verdict.halfWidth;
-  } else if (verdict.cjkCount >= kMinCjkCount && verdict.weightedAverage &&
-             within(*verdict.weightedAverage)) {
-    verdict.suggested = *verdict.weightedAverage;
-    verdict.keptAverage = true;
-  } else if (verdict.cjkCount >= kMinCjkCount && within(verdict.average)) {
-    verdict.suggested = verdict.average;
-    verdict.keptAverage = true;
+  } else if (verdict.cjkCount >= kMinCjkCount &&
+             xAvgCharWidth >= KeptRange(verdict).lowest - kOkTolerance &&
+             xAvgCharWidth <= KeptRange(verdict).highest + kOkTolerance) {
+    verdict.suggested = xAvgCharWidth;
+    verdict.keptStored = true;
   } else if (os2Version <= kLastWeightedVersion && verdict.weightedAverage) {
     verdict.suggested = *verdict.weightedAverage;
   } else {
@@ -157,6 +157,16 @@ WidthVerdict JudgeWidth(WidthVerdict verdict, std::uint16_t os2Version,
   }
   verdict.ok = within(verdict.suggested);
   return verdict;
+}
+
+WidthRange KeptRange(const WidthVerdict& measured) {
+  WidthRange range{measured.average, measured.average};
+  if (measured.weightedAverage) {
+    range.lowest = std::min(range.lowest, *measured.weightedAverage);
+    range.highest = std::max(range.highest, *measured.weightedAverage);
+  }
+  if (measured.fullWidth) range.highest = std::max(range.highest, *measured.fullWidth);
+  return range;
 }
 
 WidthVerdict ApplyWidthRules(const FaceFacts& facts) {

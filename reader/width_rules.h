@@ -66,9 +66,18 @@ struct WidthVerdict {
   std::int32_t cjkCount = 0;                    // how many CJK code points are mapped
   WidthKind kind = WidthKind::kProportional;
   std::int32_t suggested = 0;
-  bool keptAverage = false;  // a proportional CJK face keeps the average it holds, either one
-  bool ok = false;           // the stored value lies within 1 of the suggested one
+  bool keptStored = false;  // a proportional CJK face keeps a value within its KeptRange
+  bool ok = false;          // the stored value lies within 1 of the suggested one
 };
+
+struct WidthRange {
+  std::int32_t lowest;
+  std::int32_t highest;
+};
+
+// The values a proportional face with 1000 or more CJK characters keeps (each end within 1):
+// from the lower of its averages to the highest of its averages and its full width.
+WidthRange KeptRange(const WidthVerdict& measured);
 
 // Applies the rules to one face.
 WidthVerdict ApplyWidthRules(const FaceFacts& facts);

@@ -139,30 +139,46 @@ INSTANTIATE_TEST_SUITE_P(
                         f.ascii = 777;
                       }),
                  WidthKind::kProportional, 777, false},
-        // A proportional face with 1000 CJK characters keeps either average it holds, the
-        // weighted one first; with 999 it is held to its version's rule like any other.
-        RuleCase{"CjkProportionalKeepsTheWeightedAverage",
+        // A proportional face with 1000 CJK characters keeps a stored value from its lower
+        // average (here the weighted one, 500) to the highest of its averages and its full width
+        // (1003), each end within 1; outside that, and with 999, its version's rule holds.
+        RuleCase{"CjkProportionalKeepsTheLowerAverage",
                  With(kCjk,
                       [](Face& f) {
                         f.full = 1003;
-                        f.stored = 501;
+                        f.stored = 499;
                       }),
-                 WidthKind::kProportional, 500, true},
-        RuleCase{"CjkProportionalVersionTwoKeepsTheAverage",
+                 WidthKind::kProportional, 499, true},
+        RuleCase{"CjkProportionalKeepsAValueBetweenTheAverages",
+                 With(kCjk,
+                      [](Face& f) {
+                        f.full = 1003;
+                        f.os2Version = 3;
+                        f.stored = 512;
+                      }),
+                 WidthKind::kProportional, 512, true},
+        RuleCase{"CjkProportionalKeepsTheFullWidth",
+                 With(kCjk,
+                      [](Face& f) {
+                        f.full = 1003;
+                        f.stored = 1004;
+                      }),
+                 WidthKind::kProportional, 1004, true},
+        RuleCase{"CjkProportionalBelowTheRangeGetsItsRule",
+                 With(kCjk,
+                      [](Face& f) {
+                        f.full = 1003;
+                        f.stored = 498;
+                      }),
+                 WidthKind::kProportional, Rounded(95 * 500 + 1000 * 1003, 1095), false},
+        RuleCase{"CjkProportionalAboveTheRangeGetsItsRule",
                  With(kCjk,
                       [](Face& f) {
                         f.full = 1003;
                         f.os2Version = 2;
-                        f.stored = Rounded(95 * 500 + 1000 * 1003, 1095) - 1;
+                        f.stored = 1005;
                       }),
-                 WidthKind::kProportional, Rounded(95 * 500 + 1000 * 1003, 1095), true},
-        RuleCase{"CjkProportionalTwoFromBothGetsItsRule",
-                 With(kCjk,
-                      [](Face& f) {
-                        f.full = 1003;
-                        f.stored = 502;
-                      }),
-                 WidthKind::kProportional, Rounded(95 * 500 + 1000 * 1003, 1095), false},
+                 WidthKind::kProportional, 500, false},
         RuleCase{"NineHundredNinetyNineCjkProportionalKeepsNothing",
                  With(kMono,
                       [](Face& f) {

@@ -99,6 +99,18 @@ TEST_F(CheckTest, JsonHasEveryFieldForEachFace) {
   EXPECT_EQ(outcome.err, "quenlo-check: bad\\xfc.ttf: not a TrueType or CFF font\n");
 }
 
+// VL PGothic stores 957 with averages of 478 and 959 and a full width of 1000: no rewrite.
+TEST_F(CheckTest, ProportionalCjkFontKeepsAValueBetweenItsAveragesAndItsFullWidth) {
+  const std::string font = "/usr/share/fonts/truetype/vlgothic/VL-PGothic-Regular.ttf";
+  const Outcome outcome = Check({font});
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.out, font +
+                             ": xAvgCharWidth 957 ok: kept: it lies from the lower average to the "
+                             "highest of the averages and the full width (478 to 1000), where no "
+                             "program is known to need one value over another, for a proportional "
+                             "font (11 of 95 ASCII characters at 627) with 12597 CJK characters\n");
+}
+
 TEST_F(CheckTest, PointsFontsQuenloCannotPatchAtTheFixAndSaysWhatIsShared) {
   WriteFileBytes(dir_.Path("c d.otf"), CjkFont(980, 0x4F54544F));
   // Member 0 is ok with 980; member 1 shares its table but needs 500.

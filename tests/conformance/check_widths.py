@@ -64,12 +64,14 @@ def expected_face(path, index):
         kind = "proportional"
     os2 = font["OS/2"]
     stored = os2.xAvgCharWidth
+    averages = [average] + ([weighted] if weighted is not None else [])
+    fulls = [full] if full is not None else []
     if kind != "proportional":
         suggested = half
-    elif len(cjk) >= 1000 and weighted is not None and abs(stored - weighted) <= 1:
-        suggested = weighted  # a proportional CJK font keeps either average it holds
-    elif len(cjk) >= 1000 and abs(stored - average) <= 1:
-        suggested = average
+    elif len(cjk) >= 1000 and min(averages) - 1 <= stored <= max(averages + fulls) + 1:
+        # A proportional CJK font keeps a value from its lower average to the highest of its
+        # averages and its full width.
+        suggested = stored
     elif os2.version <= 2 and weighted is not None:
         suggested = weighted
     else:

@@ -1,0 +1,56 @@
+#!/usr/bin/python3
+"""Writes the README's table of Linux programs from the figures that measure.py wrote, between
+the lines <!-- linux programs --> and <!-- end of linux programs -->, so that no figure is
+typed by hand.
+
+    readme_rows.py build/linux_programs.json [README.md]"""
+import json
+import pathlib
+import re
+import sys
+
+BEGIN = "<!-- linux programs -->"
+END = "<!-- end of linux programs -->"
+
+
+def px(value):
+    return f"{value:g} px" if value == round(value) else f"{value:.2f} px"
+
+
+def fields(before, after):
+    """'text area / input' widths before and after, with a column's width after."""
+    def pair(measured):
+        return f"{round(measured['textarea']['width'])} / {round(measured['input']['width'])}"
+    return f"{pair(before)} → {pair(after)} px ({px(after['textarea']['column'])} a column)"
+
+
+def rows(report):
+    versions = report["versions"]
+    firefox = versions["firefox-esr"].replace("Mozilla ", "")
+    chromium = " ".join(versions["chromium"].split()[:2])
+    lines = [f"| font, at {report['px']} px | {firefox}: text area / input | "
+             f"Qt {versions['qt']}: `averageCharWidth` | {chromium}: text area / input |",
+             "|---|---|---|---|"]
+    for font in report["fonts"]:
+        shipped, fixed = font["xAvgCharWidth"]
+        member = f" (#{font['member']} of `{font['file']}`)" if font["member"] is not None else ""
+        fx, chrome, qt = font["firefox"], font["chromium"], font["qt"]
+        lines.append(f"| {font['name']}{member}, {shipped} → {fixed} | "
+                     f"{fields(fx['shipped'], fx['fixed'])} | "
+                     f"{qt['shipped']['average']} → {qt['fixed']['average']} px | "
+                     f"{fields(chrome['shipped'], chrome['fixed'])} |")
+    return "\n".join(lines)
+
+
+def main():
+    report = json.loads(pathlib.Path(sys.argv[1]).read_text())
+    readme = pathlib.Path(sys.argv[2] if len(sys.argv) > 2 else "README.md")
+    text = readme.read_text()
+    block = re.compile(re.escape(BEGIN) + r"\n.*?" + re.escape(END), re.S)
+    if not block.search(text):
+        sys.exit(f"{readme} has no {BEGIN} ... {END} block")
+    readme.write_text(block.sub(lambda _: f"{BEGIN}\n{rows(report)}\n{END}", text))
+
+
+if __name__ == "__main__":
+    main()
