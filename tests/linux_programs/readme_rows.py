@@ -17,11 +17,15 @@ def px(value):
     return f"{value:g} px" if value == round(value) else f"{value:.2f} px"
 
 
-def fields(before, after):
-    """'text area / input' widths before and after, with a column's width after."""
-    def pair(measured):
-        return f"{round(measured['textarea']['width'])} / {round(measured['input']['width'])}"
-    return f"{pair(before)} → {pair(after)} px ({px(after['textarea']['column'])} a column)"
+def fields(before, after, padding=False):
+    """'text area / input' widths before and after, with a column's width after, and with
+    padding, the padding that the widths hold beside the columns."""
+    def pair(measured, key="width"):
+        return f"{round(measured['textarea'][key])} / {round(measured['input'][key])}"
+    column = f"{px(after['textarea']['column'])} a column"
+    if padding:
+        column += f", {pair(after, 'padding')} px padding"
+    return f"{pair(before)} → {pair(after)} px ({column})"
 
 
 def rows(report):
@@ -36,7 +40,7 @@ def rows(report):
         member = f" (#{font['member']} of `{font['file']}`)" if font["member"] is not None else ""
         fx, chrome, qt = font["firefox"], font["chromium"], font["qt"]
         lines.append(f"| {font['name']}{member}, {shipped} → {fixed} | "
-                     f"{fields(fx['shipped'], fx['fixed'])} | "
+                     f"{fields(fx['shipped'], fx['fixed'], padding=True)} | "
                      f"{qt['shipped']['average']} → {qt['fixed']['average']} px | "
                      f"{fields(chrome['shipped'], chrome['fixed'])} |")
     return "\n".join(lines)
