@@ -108,8 +108,10 @@ std::string ErrorJson(const std::string& file, const std::optional<std::uint32_t
 }
 
 std::string FixedFaceJson(const std::string& file, const FaceSummary& face,
-                          const std::optional<std::int32_t>& written) {
+                          const std::optional<std::int32_t>& written,
+                          const std::optional<std::string>& output) {
   std::string json = FaceJson(file, face);
   json.pop_back();  // the closing brace
-  return json + ", \"written\": " + OptionalNumber(written) + "}";
+  json += ", \"written\": " + OptionalNumber(written);
+  return json + (output ? ", \"output\": " + JsonString(*output) : "") + "}";
 }

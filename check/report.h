@@ -36,10 +36,12 @@ std::string FixedFaceLines(const std::string& file, const FaceSummary& face, con
 // The JSON object of a readable face, on one line.
 std::string FaceJson(const std::string& file, const FaceSummary& face);
 
-// The JSON object of a face that --fix has dealt with: the face as it was found, and "written",
-// the value now stored for it, or null when its value did not change.
+// The JSON object of a face that --fix has dealt with: the face as it was found, "written", the
+// value now stored for it, or null when its value did not change, and with --output "output",
+// the file that holds it.
 std::string FixedFaceJson(const std::string& file, const FaceSummary& face,
-                          const std::optional<std::int32_t>& written);
+                          const std::optional<std::int32_t>& written,
+                          const std::optional<std::string>& output = std::nullopt);
 
 // The JSON object of a file, or a collection's member (index), that could not be read.
 std::string ErrorJson(const std::string& file, const std::optional<std::uint32_t>& index,

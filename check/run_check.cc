@@ -4,28 +4,36 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <set>
 
 #include "check/report.h"
 #include "check/shown_name.h"
 #include "common/output.h"
+#include "common/output_file.h"
 #include "common/version.h"
+#include "fixer/fix_copy.h"
 #include "fixer/fix_font.h"
 #include "reader/font_faces.h"
 
 namespace {
 
 constexpr char kUsage[] =
-    "Usage: quenlo-check [--fix] [--json] FONT...\n"
+    "Usage: quenlo-check [--fix [--output PATH]] [--json] FONT...\n"
     "Tells whether each face of each font holds the xAvgCharWidth (OS/2 table) that Windows\n"
     "needs to size text cells, and prints the command that sets it.\n"
     "  --fix      write the width each face needs into the font, TrueType or CFF, and into\n"
     "             each member of a collection, keeping checksums valid; a table that members\n"
     "             share but need different values in is copied to the end of the file\n"
+    "  -o, --output PATH\n"
+    "             with --fix: write the fixed font to PATH, a new file put in place in one\n"
+    "             step (for several fonts, a folder where each keeps its name), and leave\n"
+    "             FONT as it was; a font that needs nothing is copied as it is\n"
     "  --json     write a JSON array, one object per face, instead of lines\n"
     "  --help     show this help and exit\n"
     "  --version  show the version and exit\n"
     "  --         end of options: every argument after it is a font\n"
+    "FONT - reads a font from standard input, once.\n"
     "Exit status: 0 when every face is ok (with --fix: afterwards), 1 when some face needs\n"
     "another width, 2 when a file cannot be read or written, the command line is wrong or the\n"
     "report cannot be written.";
@@ -37,6 +45,7 @@ struct Options {
   bool json = false;
   bool help = false;
   bool version = false;
+  std::optional<std::string> output;
   std::vector<std::string> files;
   std::string wrong;  // the argument that is not an option, when there is one
 };
@@ -44,7 +53,8 @@ struct Options {
 Options ReadOptions(const std::vector<std::string>& arguments) {
   Options options;
   bool optionsEnded = false;
-  for (const std::string& argument : arguments) {
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
     if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
       options.files.push_back(argument);
     } else if (argument == "--") {
@@ -57,11 +67,50 @@ Options ReadOptions(const std::vector<std::string>& arguments) {
       options.help = true;
     } else if (argument == "--version") {
       options.version = true;
+    } else if ((argument == "--output" || argument == "-o") && i + 1 < arguments.size()) {
+      options.output = arguments[++i];
     } else if (options.wrong.empty()) {
       options.wrong = argument;
     }
   }
   return options;
+}
+
+// Why the files and --output do not go together, or "" when they do.
+std::string OutputProblem(const Options& options) {
+  const auto inputs = std::count(options.files.begin(), options.files.end(), kStandardInput);
+  if (inputs > 1) return "standard input (-) can be read only once";
+  if (options.output && !options.fix) return "--output goes with --fix";
+  if (options.fix && inputs > 0 && !options.output) {
+    return "a font read from standard input is fixed into a file: give --output";
+  }
+  if (options.output && !IsFolder(*options.output)) {
+    if (options.files.size() > 1) return "with several fonts, --output names an existing folder";
+  } else if (options.output && inputs > 0) {
+    return "a font read from standard input needs --output to name a file, not a folder";
+  }
+  return "";
+}
+
+// Where --output puts the fixed copy of file.
+std::string OutputOf(const Options& options, const std::string& file) {
+  return IsFolder(*options.output) ? PathInFolder(*options.output, file) : *options.output;
+}
+
+// The faces of file, or of the font on standard input for "-".
+FontFaces ReadFacesOf(const std::string& file) {
+  if (file != kStandardInput) return ReadFontFaces(file.c_str());
+  FontFaces font;
+  FileHandle input = 0;
+  std::uint64_t size = 0;
+  std::string why;
+  if (!FileOpenStandardInput(&input, &size, &why)) {
+    font.error = "cannot read standard input: " + why;
+    return font;
+  }
+  font = ReadOpenFontFaces(input, size);
+  FileClose(input);
+  return font;
 }
 
 // Each member's list of the members that use the same OS/2 table as it does, empty where they
@@ -124,16 +173,20 @@ class Output {
 int CheckFile(const std::string& file, const Options& options, const FixPrograms& programs,
               bool* first, Fixable* fixable) {
   FontFix fix;
-  if (options.fix) {
+  const std::optional<std::string> output =
+      options.output ? std::optional<std::string>(OutputOf(options, file)) : std::nullopt;
+  if (output) {
+    fix = FixFontFileTo(file, *output);
+  } else if (options.fix) {
     fix = FixFontFile(file.c_str());
   } else {
-    fix.font = ReadFontFaces(file.c_str());
+    fix.font = ReadFacesOf(file);
     fix.error = fix.font.error;
     fix.plan.faces.resize(fix.font.faces.size());
   }
-  Output output;
+  Output report;
   const auto addJson = [&](const std::string& object) {
-    const bool added = output.Add((*first ? "\n" : ",\n") + object);
+    const bool added = report.Add((*first ? "\n" : ",\n") + object);
     *first = false;
     return added;
   };
@@ -141,7 +194,7 @@ int CheckFile(const std::string& file, const Options& options, const FixPrograms
   if (!fix.error.empty()) {
     PrintError(kProgram + shown + ": " + fix.error);
     if (options.json && !addJson(ErrorJson(file, std::nullopt, fix.error))) return -1;
-    return output.Flush() ? kCheckTrouble : -1;
+    return report.Flush() ? kCheckTrouble : -1;
   }
   std::map<std::uint32_t, std::vector<std::uint32_t>> groups;
   std::map<std::uint64_t, std::vector<std::uint32_t>> copies;
@@ -163,12 +216,12 @@ int CheckFile(const std::string& file, const Options& options, const FixPrograms
     }
     bool added = true;
     if (options.json) {
-      added =
-          addJson(options.fix ? FixedFaceJson(file, face, faceFix.written) : FaceJson(file, face));
+      added = addJson(options.fix ? FixedFaceJson(file, face, faceFix.written, output)
+                                  : FaceJson(file, face));
     } else if (options.fix) {
-      added = output.Add(FixedFaceLines(file, face, faceFix, *copySharing[i]));
+      added = report.Add(FixedFaceLines(file, face, faceFix, *copySharing[i]));
     } else {
-      added = output.Add(FaceLines(file, face, *sharing[i], programs));
+      added = report.Add(FaceLines(file, face, *sharing[i], programs));
     }
     if (!added) return -1;
     if (!face.verdict.ok && !faceFix.written) status = std::max(status, kCheckNeedsFix);
@@ -177,12 +230,15 @@ int CheckFile(const std::string& file, const Options& options, const FixPrograms
       ++fixable->faces;
     }
   }
+  if (output && !options.json && !report.Add(shown + ": written to " + ShownName(*output) + "\n")) {
+    return -1;
+  }
   if (fix.signatureBroken) {
     PrintError(kProgram + shown +
                ": its digital signature (the 'DSIG' table) no longer matches the font; sign it "
                "again if it must be signed");
   }
-  return output.Flush() ? status : -1;
+  return report.Flush() ? status : -1;
 }
 
 int CannotWrite() {
@@ -210,6 +266,10 @@ int RunCheckCounting(const std::vector<std::string>& arguments, const FixProgram
   }
   if (options.files.empty()) {
     PrintError(std::string(kProgram) + "no font given\n\n" + kUsage);
+    return kCheckTrouble;
+  }
+  if (const std::string problem = OutputProblem(options); !problem.empty()) {
+    PrintError(kProgram + problem + "\n\n" + kUsage);
     return kCheckTrouble;
   }
   if (options.json && !PrintOutput("[")) return CannotWrite();

@@ -110,19 +110,11 @@ bool StillAsRead(FileHandle file, std::uint64_t size, const FixInput& input) {
 
 }  // namespace
 
-FontFix FixFontFile(const char* path) {
+FontFix FixOpenFile(FileHandle file, std::uint64_t size) {
   FontFix fix;
-  FileHandle file = 0;
-  std::uint64_t size = 0;
-  std::string why;
-  if (!FileOpenToFix(path, &file, &size, &why)) {
-    fix.error = "cannot open it to fix: " + why;
-    return fix;
-  }
   fix.font = ReadOpenFontFaces(file, size);
   if (!fix.font.error.empty()) {
     fix.error = fix.font.error;
-    FileClose(file);
     return fix;
   }
   const FixInput input = ReadFixInput(file, size, fix.font);
@@ -154,6 +146,19 @@ FontFix FixFontFile(const char* path) {
         break;
     }
   }
+  return fix;
+}
+
+FontFix FixFontFile(const char* path) {
+  FileHandle file = 0;
+  std::uint64_t size = 0;
+  std::string why;
+  if (!FileOpenToFix(path, &file, &size, &why)) {
+    FontFix fix;
+    fix.error = "cannot open it to fix: " + why;
+    return fix;
+  }
+  FontFix fix = FixOpenFile(file, size);
   FileClose(file);
   return fix;
 }

@@ -17,3 +17,7 @@ struct FontFix {
 
 // Gives each face that is not ok the width it needs, where that can be done (see PlanFix).
 FontFix FixFontFile(const char* path);
+
+// Fixes, as FixFontFile does, a file already open for reading and writing, of size bytes, that
+// no other program writes; leaves it open.
+FontFix FixOpenFile(FileHandle file, std::uint64_t size);

@@ -197,7 +197,8 @@ TEST_F(CheckTest, UnreadableFileSaysPermissionDenied) {
 TEST_F(CheckTest, HelpAndVersionGoToStandardOutput) {
   const Outcome help = Check({"--help"});
   EXPECT_EQ(help.status, 0);
-  EXPECT_EQ(help.out.substr(0, 45), "Usage: quenlo-check [--fix] [--json] FONT...\n");
+  EXPECT_EQ(help.out.substr(0, 61),
+            "Usage: quenlo-check [--fix [--output PATH]] [--json] FONT...\n");
   EXPECT_EQ(help.err, "");
   const Outcome version = Check({"--version"});
   EXPECT_EQ(version.status, 0);

@@ -360,6 +360,27 @@ TEST_F(WineTest, CheckSaysWhyAFileCannotBeOpened) {
             "quenlo-check: folder.ttf: cannot open it: it is a directory, not a font file\n");
 }
 
+// --output writes the bytes the Linux check writes, into a new file and into a folder, and leaves
+// the font as it was.
+TEST_F(WineTest, CheckFixesIntoAnOutputAsTheLinuxCheckDoes) {
+  const Bytes font = CjkFont(980);
+  WriteFileBytes(dir_.Path("a.ttf"), font);
+  WriteFileBytes(dir_.Path("linux.ttf"), font);
+  ASSERT_EQ(RunCommand({kLinuxCheck, "--fix", "linux.ttf"}, dir_.Path("")).status, 0);
+  std::filesystem::create_directory(dir_.Path("out"));
+  const Outcome outcome =
+      UnderWine(dir_, {kWindowsCheck, "--fix", "--json", "-o", "new.ttf", "a.ttf"}, false);
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_NE(outcome.out.find("\"output\": \"new.ttf\"}"), std::string::npos) << outcome.out;
+  EXPECT_EQ(UnderWine(dir_, {kWindowsCheck, "--fix", "-o", "out", "a.ttf"}, false).status, 0);
+  EXPECT_EQ(ReadFileBytes(dir_.Path("a.ttf")), font);
+  EXPECT_EQ(ReadFileBytes(dir_.Path("new.ttf")), ReadFileBytes(dir_.Path("linux.ttf")));
+  EXPECT_EQ(ReadFileBytes(dir_.Path("out/a.ttf")), ReadFileBytes(dir_.Path("linux.ttf")));
+  EXPECT_EQ(UnderWine(dir_, {kWindowsCheck, "--fix", "-o", "a.ttf", "a.ttf"}, false).err,
+            "quenlo-check: a.ttf: the output is the font itself; to fix it in place, leave out "
+            "--output\n");
+}
+
 // A name that holds an escape sequence reaches the console escaped, as on Linux.
 TEST_F(WineTest, CheckShowsANameWithControlCharactersEscaped) {
   const Outcome outcome = UnderWine(dir_, {kWindowsCheck, "esc\x1b[2J.ttf"}, false);
