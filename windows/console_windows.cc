@@ -37,8 +37,12 @@ wchar_t NextKey() {
 }  // namespace
 
 bool OwnConsole() {
+  // A program that reads the output (a pipe or a file) wants no question and no wait, also
+  // when it started the check without a console, as pythonw does, which gives it one alone.
   DWORD processes[2];
-  return GetConsoleProcessList(processes, 2) == 1;
+  DWORD mode = 0;
+  return GetConsoleProcessList(processes, 2) == 1 &&
+         GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
 }
 
 bool AskYesNo(const std::string& question) {

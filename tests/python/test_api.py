@@ -1,0 +1,110 @@
+"""The Python package as a font builder uses it, installed from its wheel into a fresh virtual
+environment: its results against the program's own JSON, fixes into outputs and in place,
+fontTools fonts, and the errors it raises. QUENLO_CHECK names the program built from this
+source, which the results are held to."""
+import json
+import os
+import pathlib
+import shutil
+import subprocess
+
+import pytest
+from fontTools.ttLib import TTFont
+
+import quenlo
+
+BIZ = pathlib.Path("/usr/share/fonts/truetype/bizud-gothic/BIZUDGothic-Regular.ttf")
+NOTO_CJK = pathlib.Path("/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc")
+VL = pathlib.Path("/usr/share/fonts/truetype/vlgothic/VL-PGothic-Regular.ttf")
+CHECK = os.environ["QUENLO_CHECK"]
+KEYS = ["file", "index", "sfntVersion", "os2Version", "unitsPerEm", "xAvgCharWidth", "average",
+        "weightedAverage", "halfWidth", "halfWidthCount", "fullWidth", "cjkCount", "kind",
+        "suggested", "ok", "patchable"]
+
+
+def program_json(*arguments):
+    run = subprocess.run([CHECK, "--json", *arguments], capture_output=True, check=False)
+    return json.loads(run.stdout)
+
+
+def as_json(face):
+    return {key: getattr(face, "".join("_" + c.lower() if c.isupper() else c for c in key))
+            for key in KEYS}
+
+
+def test_check_gives_what_the_program_gives(tmp_path):
+    fonts = [str(BIZ), str(NOTO_CJK), str(VL)]
+    assert [as_json(face) for face in quenlo.check(fonts)] == program_json(*fonts)
+    assert [as_json(face) for face in quenlo.check(pathlib.Path(BIZ))] == program_json(str(BIZ))
+    data = NOTO_CJK.read_bytes()
+    from_bytes = [as_json(face) for face in quenlo.check_bytes(data)]
+    assert from_bytes == [dict(face, file="-") for face in program_json(str(NOTO_CJK))]
+    assert dataclass_is_frozen(quenlo.check(BIZ)[0])
+
+
+def dataclass_is_frozen(face):
+    try:
+        face.ok = True
+    except AttributeError:
+        return True
+    return False
+
+
+def test_fix_to_an_output_leaves_the_font_and_equals_a_fix_in_place(tmp_path):
+    for font in (BIZ, NOTO_CJK):
+        source = tmp_path / font.name
+        shutil.copyfile(font, source)
+        output = tmp_path / ("out-" + font.name)
+        faces = quenlo.fix(source, output=output)
+        assert source.read_bytes() == font.read_bytes()
+        assert all(face.output == str(output) for face in faces)
+        in_place = tmp_path / ("copy-" + font.name)
+        shutil.copyfile(font, in_place)
+        written = [face.written for face in quenlo.fix([in_place])]
+        assert written == [face.written for face in faces]
+        assert output.read_bytes() == in_place.read_bytes()
+        assert all(face.ok for face in quenlo.check(output))
+
+
+@pytest.mark.parametrize("font, number", [(BIZ, -1), (NOTO_CJK, 5)])
+def test_fix_ttfont_sets_what_the_fix_writes(tmp_path, font, number):
+    # A TrueType font, and a CFF member of a collection.
+    ttfont = TTFont(font, fontNumber=number)
+    value = quenlo.fix_ttfont(ttfont)
+    copy = tmp_path / "copy"
+    shutil.copyfile(font, copy)
+    index = None if number < 0 else number
+    fixed = [face for face in quenlo.fix(copy) if face.index == index][0]
+    assert value == fixed.written == ttfont["OS/2"].xAvgCharWidth
+    saved = tmp_path / "saved.otf"
+    ttfont.save(saved)
+    assert quenlo.check(saved)[0].ok
+    assert quenlo.fix_ttfont(TTFont(saved)) is None
+
+
+def test_fonts_that_cannot_be_read_raise_font_error(tmp_path):
+    (tmp_path / "folder").mkdir()
+    (tmp_path / "text.ttf").write_bytes(b"not a font at all")
+    cases = [(tmp_path / "missing.ttf", "there is no such file"),
+             (tmp_path / "folder", "a directory"),
+             (tmp_path / "text.ttf", "not a TrueType or CFF font")]
+    for path, reason in cases:
+        with pytest.raises(quenlo.FontError) as error:
+            quenlo.check(path)
+        assert isinstance(error.value, ValueError)
+        assert error.value.file == str(path) and reason in error.value.reason
+    with pytest.raises(quenlo.FontError):
+        quenlo.check_bytes(b"")
+    with pytest.raises(quenlo.FontError):
+        quenlo.fix(tmp_path / "text.ttf", output=tmp_path / "out.ttf")
+    assert not (tmp_path / "out.ttf").exists()
+
+
+def test_commands_run_the_bundled_programs(tmp_path):
+    copy = tmp_path / "a.ttf"
+    shutil.copyfile(BIZ, copy)
+    scripts = pathlib.Path(os.environ["QUENLO_VENV"]) / "bin"
+    assert subprocess.run([scripts / "quenlo-check", copy], capture_output=True).returncode == 1
+    assert subprocess.run([scripts / "quenlo", "-w", "1024", copy]).returncode == 0
+    module = subprocess.run([scripts / "python", "-m", "quenlo", copy], capture_output=True)
+    assert module.returncode == 0 and b"ok" in module.stdout
