@@ -7,6 +7,7 @@
 #include <optional>
 #include <set>
 
+#include "check/check_options.h"
 #include "check/report.h"
 #include "check/shown_name.h"
 #include "common/output.h"
@@ -18,84 +19,7 @@
 
 namespace {
 
-constexpr char kUsage[] =
-    "Usage: quenlo-check [--fix [--output PATH]] [--json] FONT...\n"
-    "Tells whether each face of each font holds the xAvgCharWidth (OS/2 table) that Windows\n"
-    "needs to size text cells, and prints the command that sets it.\n"
-    "  --fix      write the width each face needs into the font, TrueType or CFF, and into\n"
-    "             each member of a collection, keeping checksums valid; a table that members\n"
-    "             share but need different values in is copied to the end of the file\n"
-    "  -o, --output PATH\n"
-    "             with --fix: write the fixed font to PATH, a new file put in place in one\n"
-    "             step (for several fonts, a folder where each keeps its name), and leave\n"
-    "             FONT as it was; a font that needs nothing is copied as it is\n"
-    "  --json     write a JSON array, one object per face, instead of lines\n"
-    "  --help     show this help and exit\n"
-    "  --version  show the version and exit\n"
-    "  --         end of options: every argument after it is a font\n"
-    "FONT - reads a font from standard input, once.\n"
-    "Exit status: 0 when every face is ok (with --fix: afterwards), 1 when some face needs\n"
-    "another width, 2 when a file cannot be read or written, the command line is wrong or the\n"
-    "report cannot be written.";
-
 constexpr char kProgram[] = "quenlo-check: ";
-
-struct Options {
-  bool fix = false;
-  bool json = false;
-  bool help = false;
-  bool version = false;
-  std::optional<std::string> output;
-  std::vector<std::string> files;
-  std::string wrong;  // the argument that is not an option, when there is one
-};
-
-Options ReadOptions(const std::vector<std::string>& arguments) {
-  Options options;
-  bool optionsEnded = false;
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    const std::string& argument = arguments[i];
-    if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
-      options.files.push_back(argument);
-    } else if (argument == "--") {
-      optionsEnded = true;
-    } else if (argument == "--fix") {
-      options.fix = true;
-    } else if (argument == "--json") {
-      options.json = true;
-    } else if (argument == "--help") {
-      options.help = true;
-    } else if (argument == "--version") {
-      options.version = true;
-    } else if ((argument == "--output" || argument == "-o") && i + 1 < arguments.size()) {
-      options.output = arguments[++i];
-    } else if (options.wrong.empty()) {
-      options.wrong = argument;
-    }
-  }
-  return options;
-}
-
-// Why the files and --output do not go together, or "" when they do.
-std::string OutputProblem(const Options& options) {
-  const auto inputs = std::count(options.files.begin(), options.files.end(), kStandardInput);
-  if (inputs > 1) return "standard input (-) can be read only once";
-  if (options.output && !options.fix) return "--output goes with --fix";
-  if (options.fix && inputs > 0 && !options.output) {
-    return "a font read from standard input is fixed into a file: give --output";
-  }
-  if (options.output && !IsFolder(*options.output)) {
-    if (options.files.size() > 1) return "with several fonts, --output names an existing folder";
-  } else if (options.output && inputs > 0) {
-    return "a font read from standard input needs --output to name a file, not a folder";
-  }
-  return "";
-}
-
-// Where --output puts the fixed copy of file.
-std::string OutputOf(const Options& options, const std::string& file) {
-  return IsFolder(*options.output) ? PathInFolder(*options.output, file) : *options.output;
-}
 
 // The faces of file, or of the font on standard input for "-".
 FontFaces ReadFacesOf(const std::string& file) {
@@ -257,19 +181,19 @@ int RunCheckCounting(const std::vector<std::string>& arguments, const FixProgram
                      Fixable* fixable) {
   const Options options = ReadOptions(arguments);
   if (!options.wrong.empty()) {
-    PrintError(kProgram + ("unknown option " + ShownName(options.wrong)) + "\n\n" + kUsage);
+    PrintError(kProgram + ("unknown option " + ShownName(options.wrong)) + "\n\n" + kCheckUsage);
     return kCheckTrouble;
   }
   if (options.help || options.version) {
-    const std::string text = options.help ? kUsage : std::string("quenlo-check ") + kVersion;
+    const std::string text = options.help ? kCheckUsage : std::string("quenlo-check ") + kVersion;
     return PrintOutput(text + "\n") ? kCheckAllOk : CannotWrite();
   }
   if (options.files.empty()) {
-    PrintError(std::string(kProgram) + "no font given\n\n" + kUsage);
+    PrintError(std::string(kProgram) + "no font given\n\n" + kCheckUsage);
     return kCheckTrouble;
   }
   if (const std::string problem = OutputProblem(options); !problem.empty()) {
-    PrintError(kProgram + problem + "\n\n" + kUsage);
+    PrintError(kProgram + problem + "\n\n" + kCheckUsage);
     return kCheckTrouble;
   }
   if (options.json && !PrintOutput("[")) return CannotWrite();

@@ -1,0 +1,29 @@
+// The width check's command line: its options, the files, and whether they go together.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// The usage that --help prints and a wrong command line follows.
+extern const char kCheckUsage[];
+
+struct Options {
+  bool fix = false;
+  bool json = false;
+  bool help = false;
+  bool version = false;
+  std::optional<std::string> output;
+  std::vector<std::string> files;
+  std::string wrong;  // the argument that is not an option, when there is one
+};
+
+// Reads "quenlo-check [--fix [--output PATH]] [--json] FONT..." from the arguments after the
+// program's name.
+Options ReadOptions(const std::vector<std::string>& arguments);
+
+// Why the files and --output do not go together, or "" when they do.
+std::string OutputProblem(const Options& options);
+
+// Where --output puts the fixed copy of file: the output itself, or file's name in its folder.
+std::string OutputOf(const Options& options, const std::string& file);
