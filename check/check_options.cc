@@ -50,6 +50,7 @@ Options ReadOptions(const std::vector<std::string>& arguments) {
       options.wrong = argument;
     }
   }
+  options.outputIsFolder = options.output && IsFolder(*options.output);
   return options;
 }
 
@@ -60,7 +61,7 @@ std::string OutputProblem(const Options& options) {
   if (options.fix && inputs > 0 && !options.output) {
     return "a font read from standard input is fixed into a file: give --output";
   }
-  if (options.output && !IsFolder(*options.output)) {
+  if (options.output && !options.outputIsFolder) {
     if (options.files.size() > 1) return "with several fonts, --output names an existing folder";
   } else if (options.output && inputs > 0) {
     return "a font read from standard input needs --output to name a file, not a folder";
@@ -69,5 +70,5 @@ std::string OutputProblem(const Options& options) {
 }
 
 std::string OutputOf(const Options& options, const std::string& file) {
-  return IsFolder(*options.output) ? PathInFolder(*options.output, file) : *options.output;
+  return options.outputIsFolder ? PathInFolder(*options.output, file) : *options.output;
 }

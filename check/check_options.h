@@ -14,12 +14,13 @@ struct Options {
   bool help = false;
   bool version = false;
   std::optional<std::string> output;
+  bool outputIsFolder = false;  // the output names an existing folder, looked at once
   std::vector<std::string> files;
   std::string wrong;  // the argument that is not an option, when there is one
 };
 
 // Reads "quenlo-check [--fix [--output PATH]] [--json] FONT..." from the arguments after the
-// program's name.
+// program's name, and looks whether the output is a folder.
 Options ReadOptions(const std::vector<std::string>& arguments);
 
 // Why the files and --output do not go together, or "" when they do.

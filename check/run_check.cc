@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <map>
 #include <optional>
-#include <set>
 
 #include "check/check_options.h"
 #include "check/report.h"
@@ -37,40 +36,54 @@ FontFaces ReadFacesOf(const std::string& file) {
   return font;
 }
 
-// Each member's list of the members that use the same OS/2 table as it does, empty where they
-// all need one value; the lists are shared, so this is linear in the members.
-std::vector<const std::vector<std::uint32_t>*> SharingMembers(
-    const FontFaces& font, std::map<std::uint32_t, std::vector<std::uint32_t>>* groups) {
-  std::map<std::uint32_t, std::set<std::int32_t>> needed;
-  for (const FaceSummary& face : font.faces) {
-    if (!face.index || !face.error.empty()) continue;
-    (*groups)[face.os2.offset].push_back(*face.index);
-    needed[face.os2.offset].insert(NeededWidth(face));
+using Members = std::vector<std::uint32_t>;
+
+// Each face's list of the collection's members that share its key (keyOf gives none for a face
+// that shares nothing), held once per key in groups, so that this is linear in the members.
+template <typename KeyOf>
+std::vector<const Members*> MembersSharing(const FontFix& fix,
+                                           std::map<std::uint64_t, Members>* groups, KeyOf keyOf) {
+  static const Members kNone;
+  std::vector<std::optional<std::uint64_t>> keys;
+  for (std::size_t i = 0; i < fix.font.faces.size(); ++i) {
+    const std::optional<std::uint32_t>& index = fix.font.faces[i].index;
+    keys.push_back(index ? keyOf(i) : std::nullopt);
+    if (keys.back()) (*groups)[*keys.back()].push_back(*index);
   }
-  static const std::vector<std::uint32_t> kNone;
-  std::vector<const std::vector<std::uint32_t>*> sharing;
-  for (const FaceSummary& face : font.faces) {
-    const bool differ = face.index && face.error.empty() && needed[face.os2.offset].size() > 1;
-    sharing.push_back(differ ? &(*groups)[face.os2.offset] : &kNone);
+  std::vector<const Members*> sharing;
+  for (const std::optional<std::uint64_t>& key : keys) {
+    sharing.push_back(key ? &(*groups)[*key] : &kNone);
   }
   return sharing;
 }
 
-// Each member's list of the members that now use the same new copy of the OS/2 table.
-std::vector<const std::vector<std::uint32_t>*> CopySharers(
-    const FontFix& fix, std::map<std::uint64_t, std::vector<std::uint32_t>>* copies) {
-  for (std::size_t i = 0; i < fix.font.faces.size(); ++i) {
-    const std::uint64_t copyAt = fix.plan.faces[i].copyAt;
-    if (copyAt != 0 && fix.font.faces[i].index)
-      (*copies)[copyAt].push_back(*fix.font.faces[i].index);
-  }
-  static const std::vector<std::uint32_t> kNone;
-  std::vector<const std::vector<std::uint32_t>*> sharing;
-  for (std::size_t i = 0; i < fix.font.faces.size(); ++i) {
-    const std::uint64_t copyAt = fix.plan.faces[i].copyAt;
-    sharing.push_back(copyAt != 0 ? &(*copies)[copyAt] : &kNone);
+// Each readable member's list of those that use the same OS/2 table, named only where some of
+// them need another value than the others.
+std::vector<const Members*> TableSharers(const FontFix& fix,
+                                         std::map<std::uint64_t, Members>* groups) {
+  const std::vector<FaceSummary>& faces = fix.font.faces;
+  const auto sharing = MembersSharing(fix, groups, [&](std::size_t i) {
+    return faces[i].error.empty() ? std::optional<std::uint64_t>(faces[i].os2.offset)
+                                  : std::nullopt;
+  });
+  // A collection's faces stand at their own member numbers.
+  for (auto& [offset, members] : *groups) {
+    const std::int32_t first = NeededWidth(faces[members[0]]);
+    if (std::all_of(members.begin(), members.end(),
+                    [&](std::uint32_t m) { return NeededWidth(faces[m]) == first; })) {
+      members.clear();
+    }
   }
   return sharing;
+}
+
+// Each member's list of those that now use the same new copy of the OS/2 table.
+std::vector<const Members*> CopySharers(const FontFix& fix,
+                                        std::map<std::uint64_t, Members>* copies) {
+  return MembersSharing(fix, copies, [&](std::size_t i) {
+    const std::uint64_t copyAt = fix.plan.faces[i].copyAt;
+    return copyAt != 0 ? std::optional<std::uint64_t>(copyAt) : std::nullopt;
+  });
 }
 
 // The report on standard output, written in pieces of at most about 64 KiB as it is made, so
@@ -120,14 +133,12 @@ int CheckFile(const std::string& file, const Options& options, const FixPrograms
     if (options.json && !addJson(ErrorJson(file, std::nullopt, fix.error))) return -1;
     return report.Flush() ? kCheckTrouble : -1;
   }
-  std::map<std::uint32_t, std::vector<std::uint32_t>> groups;
-  std::map<std::uint64_t, std::vector<std::uint32_t>> copies;
-  const auto sharing = options.fix || options.json
-                           ? std::vector<const std::vector<std::uint32_t>*>()
-                           : SharingMembers(fix.font, &groups);
-  const auto copySharing = options.fix && !options.json
-                               ? CopySharers(fix, &copies)
-                               : std::vector<const std::vector<std::uint32_t>*>();
+  std::map<std::uint64_t, Members> groups;
+  std::map<std::uint64_t, Members> copies;
+  const auto sharing =
+      options.fix || options.json ? std::vector<const Members*>() : TableSharers(fix, &groups);
+  const auto copySharing =
+      options.fix && !options.json ? CopySharers(fix, &copies) : std::vector<const Members*>();
   int status = kCheckAllOk;
   for (std::size_t i = 0; i < fix.font.faces.size(); ++i) {
     const FaceSummary& face = fix.font.faces[i];

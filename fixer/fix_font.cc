@@ -2,8 +2,6 @@
 // the last write, so that no other program sees or makes a change in between.
 #include "fixer/fix_font.h"
 
-#include <algorithm>
-
 #include "fixer/apply_writes.h"
 #include "reader/read_within.h"
 #include "sfnt/big_endian.h"
@@ -26,18 +24,11 @@ bool Signed(FileHandle file, std::uint64_t size, const FontFix& fix) {
       return true;
     }
   }
-  if (SingleFont(fix.font.faces) != nullptr) return false;
-  // A collection of version 2 may sign itself whole, in its header, after the members' offsets.
-  std::vector<unsigned char> bytes;
-  if (!ReadWithin(file, 0, size, 0, kCollectionHeaderSize, &bytes) ||
-      LoadBigEndian32(bytes.data() + 4) < kCollectionVersion2) {
-    return false;
-  }
-  const std::uint64_t numFonts = LoadBigEndian32(bytes.data() + 8);
-  return ReadWithin(file, 0, size, kCollectionHeaderSize + 4 * numFonts, 12, &bytes) &&
-         LoadBigEndian32(bytes.data()) == kDsigTag &&
-         HoldsSignatures(file, size, LoadBigEndian32(bytes.data() + 8),
-                         LoadBigEndian32(bytes.data() + 4));
+  // A collection of version 2 may sign itself whole: the reader found that signature's table
+  // through the header, after the header itself.
+  const std::vector<ByteSpan>& spans = fix.font.collectionSpans;
+  return spans.size() > 1 &&
+         HoldsSignatures(file, size, spans[1].first, spans[1].end - spans[1].first);
 }
 
 // Reads what the plan needs beyond the faces: the OS/2 tables that the layout changes, only once
@@ -63,17 +54,6 @@ FixInput ReadFixInput(FileHandle file, std::uint64_t size, const FontFaces& font
   return input;
 }
 
-bool SameRecord(const TableRecordAt& a, const TableRecordAt& b) {
-  return a.record == b.record && a.checksum == b.checksum && a.offset == b.offset &&
-         a.length == b.length;
-}
-
-bool SameSpans(const std::vector<ByteSpan>& a, const std::vector<ByteSpan>& b) {
-  return std::equal(
-      a.begin(), a.end(), b.begin(), b.end(),
-      [](const ByteSpan& x, const ByteSpan& y) { return x.first == y.first && x.end == y.end; });
-}
-
 // Whether the file still holds, right before the writes, what the plan was made from: the same
 // length, collection header, table directories, OS/2 tables and checkSumAdjustment. A program that
 // writes without taking the lock could have replaced it since it was read.
@@ -83,18 +63,16 @@ bool StillAsRead(FileHandle file, std::uint64_t size, const FixInput& input) {
     return false;
   }
   const FontFaces now = ReadFontDirectories(file, size);
-  if (now.faces.size() != input.faces.size() ||
-      !SameSpans(now.collectionSpans, input.collectionSpans)) {
+  if (now.faces.size() != input.faces.size() || now.collectionSpans != input.collectionSpans) {
     return false;
   }
   for (std::size_t i = 0; i < now.faces.size(); ++i) {
     const FaceSummary& a = now.faces[i];
     const FaceSummary& b = input.faces[i];
-    if (a.sfntVersion != b.sfntVersion || !SameRecord(a.os2, b.os2) ||
-        !SameRecord(a.head, b.head) || !SameRecord(a.dsig, b.dsig) ||
-        a.directory.first != b.directory.first || a.directory.end != b.directory.end ||
+    if (a.sfntVersion != b.sfntVersion || !(a.os2 == b.os2) || !(a.head == b.head) ||
+        !(a.dsig == b.dsig) || !(a.directory == b.directory) ||
         (a.otherTables == nullptr) != (b.otherTables == nullptr) ||
-        (a.otherTables != nullptr && !SameSpans(*a.otherTables, *b.otherTables))) {
+        (a.otherTables != nullptr && *a.otherTables != *b.otherTables)) {
       return false;
     }
   }

@@ -99,30 +99,29 @@ FixLayout LayOutFix(const FixInput& input) {
       spans.values.push_back(
           {offset + kXAvgCharWidthInOs2, offset + kXAvgCharWidthInOs2 + kXAvgCharWidthSize});
     }
+    // Where the copy holding each value starts, so that each member finds its copy at once.
+    std::map<std::int32_t, std::uint64_t> copyOf;
     for (const std::size_t m : members) {
       if (!want[m]) continue;
+      // A face wants another value than the one stored, so a face that wants the table's value
+      // has it written in place; any other value goes into a copy.
       FaceFix& face = layout.faces[m];
-      if (*want[m] == tableValue) {
-        if (tableValue == stored) continue;
-      } else if (const auto copy =
-                     std::find_if(change.copies.begin(), change.copies.end(),
-                                  [&](const std::pair<std::int32_t, std::uint64_t>& c) {
-                                    return c.first == *want[m];
-                                  });
-                 copy != change.copies.end()) {
+      if (*want[m] != tableValue) {
+        auto copy = copyOf.find(*want[m]);
+        if (copy == copyOf.end()) {
+          const std::uint64_t position = (end + 3) / 4 * 4;
+          if (position + length > kLargestOffset) {
+            return refuse("a copy of its 'OS/2' table would lie past the 4 GiB that offsets reach");
+          }
+          end = position + length;
+          if (end - input.size > limit) {
+            return refuse("the copies of its 'OS/2' table would lengthen it by more than the " +
+                          std::to_string(limit) + " bytes that a fix of this file may add");
+          }
+          change.copies.emplace_back(*want[m], position);
+          copy = copyOf.emplace(*want[m], position).first;
+        }
         face.copyAt = copy->second;
-      } else {
-        const std::uint64_t position = (end + 3) / 4 * 4;
-        if (position + length > kLargestOffset) {
-          return refuse("a copy of its 'OS/2' table would lie past the 4 GiB that offsets reach");
-        }
-        end = position + length;
-        if (end - input.size > limit) {
-          return refuse("the copies of its 'OS/2' table would lengthen it by more than the " +
-                        std::to_string(limit) + " bytes that a fix of this file may add");
-        }
-        change.copies.emplace_back(*want[m], position);
-        face.copyAt = position;
       }
       face.written = want[m];
       const std::uint64_t record = input.faces[m].os2.record + kChecksumInRecord;

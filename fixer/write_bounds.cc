@@ -6,8 +6,6 @@
 #include <initializer_list>
 #include <set>
 
-#include "sfnt/sfnt.h"
-
 namespace {
 
 bool Empty(const ByteSpan& span) { return span.end <= span.first; }
@@ -22,8 +20,7 @@ void SortByStart(std::vector<ByteSpan>* spans) {
 bool Disjoint(std::vector<ByteSpan> spans) {
   SortByStart(&spans);
   for (std::size_t i = 1; i < spans.size(); ++i) {
-    const bool same = spans[i].first == spans[i - 1].first && spans[i].end == spans[i - 1].end;
-    if (!same && spans[i].first < spans[i - 1].end) return false;
+    if (!(spans[i] == spans[i - 1]) && spans[i].first < spans[i - 1].end) return false;
   }
   return true;
 }

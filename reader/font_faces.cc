@@ -101,7 +101,6 @@ std::string ReadDirectory(FileHandle file, std::uint64_t size, std::uint64_t fac
     const std::uint64_t count = std::min(kTableRecordsPerRead, numTables - first);
     const std::uint64_t position = faceOffset + kOffsetTableSize + first * kTableRecordSize;
     if (!ReadBytes(file, size, position, count * kTableRecordSize, &bytes)) {
-      tables->others.clear();
       return "the table directory runs past the end of the file";
     }
     for (std::uint64_t i = 0; i < count; ++i) {
@@ -299,10 +298,9 @@ void ReadFaces(FileHandle file, std::uint64_t size, bool readTables, FontFaces* 
     return;
   }
   font->collectionSpans = CollectionSpans(file, size, version, numFonts);
-  const std::vector<unsigned char> offsets = bytes;
   font->faces.reserve(numFonts);
   for (std::uint32_t index = 0; index < numFonts; ++index) {
-    font->faces.push_back(ReadFace(reading, LoadBigEndian32(offsets.data() + 4u * index)));
+    font->faces.push_back(ReadFace(reading, LoadBigEndian32(bytes.data() + 4u * index)));
     font->faces.back().index = index;
   }
 }

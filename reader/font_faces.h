@@ -18,11 +18,20 @@ struct TableRecordAt {
   std::uint32_t length = 0;
 };
 
+inline bool operator==(const TableRecordAt& a, const TableRecordAt& b) {
+  return a.record == b.record && a.checksum == b.checksum && a.offset == b.offset &&
+         a.length == b.length;
+}
+
 // Bytes first to end - 1 of the file; empty when first == end.
 struct ByteSpan {
   std::uint64_t first = 0;
   std::uint64_t end = 0;
 };
+
+inline bool operator==(const ByteSpan& a, const ByteSpan& b) {
+  return a.first == b.first && a.end == b.end;
+}
 
 // One face: a whole font file, or one member of a collection.
 struct FaceSummary {

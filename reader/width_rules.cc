@@ -145,9 +145,9 @@ WidthVerdict JudgeWidth(WidthVerdict verdict, std::uint16_t os2Version,
   };
   if (verdict.kind != WidthKind::kProportional) {
     verdict.suggested = *verdict.halfWidth;
-  } else if (verdict.cjkCount >= kMinCjkCount &&
-             xAvgCharWidth >= KeptRange(verdict).lowest - kOkTolerance &&
-             xAvgCharWidth <= KeptRange(verdict).highest + kOkTolerance) {
+  } else if (const WidthRange kept = KeptRange(verdict);
+             verdict.cjkCount >= kMinCjkCount && xAvgCharWidth >= kept.lowest - kOkTolerance &&
+             xAvgCharWidth <= kept.highest + kOkTolerance) {
     verdict.suggested = xAvgCharWidth;
     verdict.keptStored = true;
   } else if (os2Version <= kLastWeightedVersion && verdict.weightedAverage) {

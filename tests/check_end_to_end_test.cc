@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/check_program_test.h"
 #include "tests/files.h"
 #include "tests/metrics_fonts.h"
 #include "tests/run_program.h"
@@ -17,18 +18,7 @@ const char kCheck[] = QUENLO_CHECK_PROGRAM;
 const char kQuenlo[] = QUENLO_PROGRAM;
 const char kBizUdGothic[] = "/usr/share/fonts/truetype/bizud-gothic/BIZUDGothic-Regular.ttf";
 
-const std::string kCjkReason =
-    "half-width advance of a CJK font with 1:2 widths: 95 of 95 ASCII characters at 500, full "
-    "width 1000 (1000 CJK characters)";
-
-class CheckTest : public testing::Test {
- protected:
-  Outcome Check(std::vector<std::string> arguments, const RunOptions& options = {}) {
-    arguments.insert(arguments.begin(), kCheck);
-    return RunCommand(arguments, dir_.Path(""), options);
-  }
-  TempDir dir_;
-};
+class CheckTest : public CheckProgramTest {};
 
 struct StartCase {
   const char* name;

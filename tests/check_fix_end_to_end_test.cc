@@ -11,14 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "tests/check_program_test.h"
 #include "tests/files.h"
 #include "tests/metrics_fonts.h"
 #include "tests/run_program.h"
 #include "tests/small_tmpfs.h"
 
 namespace {
-
-const char kCheck[] = QUENLO_CHECK_PROGRAM;
 
 // The sum of the file's 32-bit words, which a single font's checkSumAdjustment keeps constant.
 std::uint32_t WordSum(Bytes bytes) {
@@ -37,14 +36,7 @@ std::size_t Os2Record(const Bytes& font, std::size_t directory) {
   }
 }
 
-class CheckFixTest : public testing::Test {
- protected:
-  Outcome Check(std::vector<std::string> arguments, const RunOptions& options = {}) {
-    arguments.insert(arguments.begin(), kCheck);
-    return RunCommand(arguments, dir_.Path(""), options);
-  }
-  TempDir dir_;
-};
+class CheckFixTest : public CheckProgramTest {};
 
 TEST_F(CheckFixTest, FixesTrueTypeAndCffInPlaceKeepingTheFileSum) {
   for (const std::uint32_t version : {0x00010000u, 0x4F54544Fu}) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/check_program_test.h"
 #include "tests/files.h"
 #include "tests/metrics_fonts.h"
 #include "tests/run_program.h"
@@ -16,12 +17,8 @@ namespace {
 
 const char kCheck[] = QUENLO_CHECK_PROGRAM;
 
-class CheckOutputTest : public testing::Test {
+class CheckOutputTest : public CheckProgramTest {
  protected:
-  Outcome Check(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), kCheck);
-    return RunCommand(arguments, dir_.Path(""));
-  }
   // What --fix in place makes of font, in a copy of its own.
   Bytes FixedInPlace(const Bytes& font) {
     WriteFileBytes(dir_.Path("in-place"), font);
@@ -39,7 +36,6 @@ class CheckOutputTest : public testing::Test {
     std::sort(names.begin(), names.end());
     return names;
   }
-  TempDir dir_;
 };
 
 TEST_F(CheckOutputTest, WritesTheFixToTheOutputAndLeavesTheFontAsItWas) {

@@ -10,17 +10,6 @@
 
 namespace {
 
-// The path, given in UTF-8, for the wide calls, which reach every name whatever the ANSI code
-// page; nullptr when it is not UTF-8 and so names no file. A fixed buffer holds the longest path
-// Windows takes.
-const wchar_t* WidePath(const char* path) {
-  static wchar_t widePath[32768];
-  if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path, -1, widePath, 32768) <= 0) {
-    return nullptr;
-  }
-  return widePath;
-}
-
 // The system's own words for an error, in UTF-8, without the line end it puts after them.
 std::string SystemMessage(DWORD error) {
   wchar_t* text = nullptr;
@@ -79,11 +68,12 @@ std::string WhyNotOpened(const char* path, const wchar_t* widePath, DWORD error,
 // why not.
 bool OpenDiskFile(const char* path, DWORD access, DWORD sharing, FileHandle* file,
                   std::uint64_t* size, std::string* why) {
-  const wchar_t* widePath = WidePath(path);
-  if (widePath == nullptr) {
+  const std::wstring wide = WidePath(path);
+  if (wide.empty()) {
     *why = "its name is not valid UTF-8";
     return false;
   }
+  const wchar_t* widePath = wide.c_str();
   const HANDLE handle = CreateFileW(widePath, access, sharing, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
@@ -112,13 +102,23 @@ bool FileOpenToFix(const char* path, FileHandle* file, std::uint64_t* size, std:
   if (!OpenDiskFile(path, GENERIC_READ | GENERIC_WRITE, 0, file, size, why)) return false;
   // An administrator, or Wine's root, may open a file marked read-only for writing; it was marked
   // so on purpose.
-  const DWORD attributes = GetFileAttributesW(WidePath(path));
+  const DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
     FileClose(*file);
     *why = "it is read-only";
     return false;
   }
   return true;
+}
+
+std::wstring WidePath(const std::string& path) {
+  const int length =
+      MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.c_str(), -1, nullptr, 0);
+  if (length <= 0) return L"";
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.c_str(), -1, wide.data(), length);
+  wide.resize(wide.size() - 1);
+  return wide;
 }
 
 bool FileSetLength(FileHandle file, std::uint64_t length) {

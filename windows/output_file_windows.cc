@@ -11,17 +11,6 @@ namespace {
 
 constexpr std::uint64_t kMaxStandardInput = std::uint64_t{1} << 32;  // offsets reach 4 GiB
 
-// The path, given in UTF-8, as the wide calls take it; empty when it is not UTF-8.
-std::wstring Wide(const std::string& path) {
-  const int length =
-      MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.c_str(), -1, nullptr, 0);
-  if (length <= 0) return L"";
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.c_str(), -1, wide.data(), length);
-  wide.resize(wide.size() - 1);
-  return wide;
-}
-
 std::string Reason(DWORD error) { return "Windows error " + std::to_string(error); }
 
 bool SameFile(HANDLE a, HANDLE b) {
@@ -82,7 +71,7 @@ bool FileCreateBeside(const std::string& path, FileHandle* file, std::string* cr
   for (int attempt = 0; attempt < 100; ++attempt) {
     *created = path + ".quenlo-" + std::to_string(GetCurrentProcessId()) + "-" +
                std::to_string(attempt) + ".tmp";
-    const HANDLE handle = CreateFileW(Wide(*created).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+    const HANDLE handle = CreateFileW(WidePath(*created).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                                       nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle != INVALID_HANDLE_VALUE) {
       *file = reinterpret_cast<FileHandle>(handle);
@@ -99,7 +88,7 @@ bool FileCreateBeside(const std::string& path, FileHandle* file, std::string* cr
 
 bool FileIsOpenAs(FileHandle file, const std::string& path) {
   const HANDLE named =
-      CreateFileW(Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      CreateFileW(WidePath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                   nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (named == INVALID_HANDLE_VALUE) return false;
   const bool same = SameFile(Handle(file), named);
@@ -110,7 +99,7 @@ bool FileIsOpenAs(FileHandle file, const std::string& path) {
 bool FileFlush(FileHandle file) { return FlushFileBuffers(Handle(file)) != 0; }
 
 bool FileRename(const std::string& from, const std::string& to, std::string* why) {
-  if (MoveFileExW(Wide(from).c_str(), Wide(to).c_str(),
+  if (MoveFileExW(WidePath(from).c_str(), WidePath(to).c_str(),
                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     return true;
   }
@@ -118,10 +107,10 @@ bool FileRename(const std::string& from, const std::string& to, std::string* why
   return false;
 }
 
-void FileRemove(const std::string& path) { DeleteFileW(Wide(path).c_str()); }
+void FileRemove(const std::string& path) { DeleteFileW(WidePath(path).c_str()); }
 
 bool IsFolder(const std::string& path) {
-  const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+  const DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
