@@ -120,14 +120,110 @@ def large_os2_many_values(members):
                       list(range(members)))
 
 
-def run(check, arguments, scratch):
-    """Wall seconds, peak MiB, exit status and report bytes of one run, from GNU time."""
+def overlapping_directories(members, records=65535):
+    """Members whose table directories start 16 bytes apart in one region, each claiming
+    `records` records: every 16 bytes of the region read as an offset table and as a record."""
+    header = 12 + 4 * members
+    unit = struct.pack(">IHHHH", 0x10000, records, 0, 0, 0) + struct.pack(">I", 16)
+    out = struct.pack(">4sII", b"ttcf", 0x10000, members)
+    out += struct.pack(f">{members}I", *[header + 16 * i for i in range(members)])
+    return out + unit * (records + members)
+
+
+def tables_a_byte_apart(members):
+    """Every member has its own directory over one large hmtx and one large cmap, each listed
+    with a length one byte longer than the last member's, so no two members list the same
+    table."""
+    glyphs = 65535
+    tables = {"head": head(), "hhea": hhea(glyphs), "maxp": maxp(glyphs), "os2": os2(1000),
+              "hmtx": hmtx([0] + [500] * (glyphs - 1)) + bytes(members),
+              "cmap": cmap([(0x20, 0x7E, 1), (0x4E00, 0x9FFF, 100)]) + bytes(members)}
+    data = bytearray(collection(tables, [directory()] * members, list(range(members))))
+    header = 12 + 4 * members
+    for i in range(members):
+        for slot in (0, 4):  # the cmap and hmtx records
+            record = header + i * (12 + 16 * 6) + 12 + 16 * slot
+            (length,) = struct.unpack(">I", data[record + 12:record + 16])
+            data[record + 12:record + 16] = struct.pack(">I", length - members + i)
+    return bytes(data)
+
+
+def sparse_declared_cmap(path, members, size=4 << 30):
+    """A collection in a sparse file of size bytes whose members list one format 12 character
+    map, each with a length one byte apart, that declares as many groups as the file can hold:
+    all but its first bytes are a hole."""
+    tables = {"head": head(), "hhea": hhea(96), "maxp": maxp(96), "os2": os2(1000),
+              "hmtx": hmtx([0] + [500] * 95), "cmap": ASCII}
+    data = bytearray(collection(tables, [directory()] * members, list(range(members))))
+    header = 12 + 4 * members
+    (offset,) = struct.unpack(">I", data[header + 12 + 8:header + 12 + 12])
+    groups = (size - offset - 12 - 16) // 12
+    # The subtable's length and group count claim the rest of the file.
+    data[offset + 12 + 4:offset + 12 + 16] = struct.pack(">III", 0xFFFFFFFF, 0, groups)
+    for i in range(members):
+        record = header + i * (12 + 16 * 6) + 12
+        data[record + 12:record + 16] = struct.pack(">I", size - offset - i)
+    with open(path, "wb") as out:
+        out.write(data)
+        out.truncate(size)
+    return size
+
+
+def many_metrics_one_cmap(members):
+    """Every member has its own directory and its own 4-byte hmtx, and all share one cmap whose
+    single group maps the 65,536 code points of the Supplementary Ideographic Plane to 65,535
+    glyphs: each member's metrics are new, and each costs all of the rules' work."""
+    glyphs = 65535
+    tables = {"head": head(), "hhea": hhea(1), "maxp": maxp(glyphs), "os2": os2(1000),
+              "cmap": cmap([(0x20000, 0x2FFFF, 1)])}
+    for i in range(members):
+        tables[f"h{i}"] = hmtx([500 + i % 1000])
+    return collection(tables, [directory(hmtx_name=f"h{i}") for i in range(members)],
+                      list(range(members)))
+
+
+def sparse_zero_directories(path, members, size=4 << 30):
+    """A collection in a sparse file of size bytes whose members' directories lie a mebibyte
+    apart, each claiming 65,535 records that are a hole: zeros that take no room."""
+    spacing = 1 << 20
+    with open(path, "wb") as out:
+        out.write(struct.pack(">4sII", b"ttcf", 0x10000, members))
+        out.write(struct.pack(f">{members}I", *[spacing * (i + 1) for i in range(members)]))
+        for i in range(members):
+            out.seek(spacing * (i + 1))
+            out.write(struct.pack(">IHHHH", 0x10000, 65535, 0, 0, 0))
+        out.truncate(size)
+    return size
+
+
+def run(check, arguments, scratch, stdin_bytes=0):
+    """Wall seconds, peak MiB, exit status and report bytes of one run, from GNU time; with
+    stdin_bytes, that many zeros are piped to it."""
     report = scratch / "report"
+    command = ["/usr/bin/time", "-f", "%e %M", check] + arguments
     with open(report, "wb") as out:
-        result = subprocess.run(["/usr/bin/time", "-f", "%e %M", check] + arguments,
-                                stdout=out, stderr=subprocess.PIPE, text=True)
+        if stdin_bytes:
+            feed = subprocess.Popen(["head", "-c", str(stdin_bytes), "/dev/zero"],
+                                    stdout=subprocess.PIPE)
+            result = subprocess.run(command, stdin=feed.stdout, stdout=out,
+                                    stderr=subprocess.PIPE, text=True)
+            feed.stdout.close()
+            feed.kill()
+            feed.wait()
+        else:
+            result = subprocess.run(command, stdout=out, stderr=subprocess.PIPE, text=True)
     seconds, kib = result.stderr.split()[-2:]
     return float(seconds), int(kib) / 1024, result.returncode, report.stat().st_size
+
+
+def sparse_font(path, size):
+    """A font that needs 500 in a sparse file of size bytes: a hole after its tables."""
+    tables = {"head": head(), "hhea": hhea(96), "maxp": maxp(96), "os2": os2(1000),
+              "hmtx": hmtx([0] + [500] * 95), "cmap": ASCII}
+    with open(path, "wb") as out:
+        out.write(collection(tables, [directory()], [0]))
+        out.truncate(size)
+    return size
 
 
 def main():
@@ -138,42 +234,74 @@ def main():
     args = parser.parse_args()
     check = os.path.realpath(os.path.join(args.build, "quenlo-check"))
     scale = 100 if args.smoke else 1
+    giga = 1 << 30
+    # Each case: its name, the font (bytes, or a function that writes it at a path and returns
+    # its size), the options, the members it lists, and the zeros piped to standard input.
     cases = [
-        ("shared table, two values", shared_needing_two_values(10000 // scale), []),
-        ("shared table, two values", shared_needing_two_values(10000 // scale), ["--json"]),
-        ("shared table, two values", shared_needing_two_values(10000 // scale), ["--fix"]),
-        ("one directory, huge groups", one_directory_huge_groups(16384 // scale), []),
-        ("past the member limit", one_directory_huge_groups(65535 // scale), []),
-        ("overlapping OS/2 records", overlapping_os2(16384 // scale), ["--fix"]),
-        ("64 KiB OS/2, many values", large_os2_many_values(1000 // scale), ["--fix"]),
+        ("shared table, two values", shared_needing_two_values(10000 // scale), [], 0),
+        ("shared table, two values", shared_needing_two_values(10000 // scale), ["--json"], 0),
+        ("shared table, two values", shared_needing_two_values(10000 // scale), ["--fix"], 0),
+        ("one directory, huge groups", one_directory_huge_groups(16384 // scale), [], 0),
+        ("past the member limit", one_directory_huge_groups(65535 // scale), [], 0),
+        ("overlapping OS/2 records", overlapping_os2(16384 // scale), ["--fix"], 0),
+        ("64 KiB OS/2, many values", large_os2_many_values(1000 // scale), ["--fix"], 0),
+        ("overlapping directories", overlapping_directories(16384 // scale), [], 0),
+        ("overlapping directories", overlapping_directories(1024 // scale), ["--fix"], 0),
+        ("tables a byte apart", tables_a_byte_apart(16384 // scale), [], 0),
+        ("many metrics, one cmap", many_metrics_one_cmap(16384 // scale), [], 0),
+        ("sparse, zero directories", lambda path: sparse_zero_directories(path, 4095 // scale),
+         [], 0),
+        ("sparse cmap, 4 GiB declared",
+         lambda path: sparse_declared_cmap(path, 16 // min(scale, 16)), [], 0),
+        ("sparse font, --output", lambda path: sparse_font(path, (2 if scale == 1 else 1) * giga),
+         ["--fix", "-o", "OUT"], 0),
+        ("sparse font, 1 TiB", lambda path: sparse_font(path, 1 << 40), [], 0),
+        ("zeros on standard input", b"", ["-"], 4 * giga // scale),
     ]
     crashed = False
-    print(f"{'case':28} {'options':8} {'members':>8} {'file':>9} {'status':>6} {'time':>7} "
+    print(f"{'case':28} {'options':12} {'members':>8} {'file':>9} {'status':>6} {'time':>7} "
           f"{'memory':>9} {'report':>10} {'a member':>9}")
     with tempfile.TemporaryDirectory() as scratch:
         scratch = pathlib.Path(scratch)
         font = scratch / "font.ttc"
+        output = scratch / "out.ttc"
         rows = []
-        for name, data, options in cases:
-            font.write_bytes(data)
-            (members,) = struct.unpack(">I", data[8:12])
-            rows.append((name, options, members, len(data), run(check, options + [str(font)],
-                                                                scratch)))
+        for name, data, options, stdin_bytes in cases:
+            if callable(data):
+                size = data(font)
+                with open(font, "rb") as start:
+                    members = struct.unpack(">I", start.read(12)[8:12])[0]
+            else:
+                font.write_bytes(data)
+                size = stdin_bytes or len(data)
+                members = struct.unpack(">I", data[8:12])[0] if data else 1
+            arguments = [str(output) if a == "OUT" else a for a in options]
+            if not stdin_bytes:
+                arguments.append(str(font))
+            rows.append((name, options, members, size,
+                         run(check, arguments, scratch, stdin_bytes)))
+            if output.exists():
+                # What the output takes on disk, which a sparse copy keeps small.
+                rows[-1] += (output.stat().st_blocks * 512,)
+                output.unlink()
+            font.unlink(missing_ok=True)
         # A sparse file of 4 GiB whose header lists a billion members.
         with open(font, "wb") as sparse:
             sparse.write(struct.pack(">4sII", b"ttcf", 0x10000, 10**9))
             sparse.truncate(4 << 30)
         rows.append(("sparse 4 GiB, 10^9 members", [], 10**9, 4 << 30,
                      run(check, [str(font)], scratch)))
-        for name, options, members, size, (seconds, mib, status, report) in rows:
+        for name, options, members, size, (seconds, mib, status, report), *disk in rows:
             text = not options or options == ["--fix"]
             a_member = report / members
             over = seconds > TARGET_SECONDS or mib > TARGET_MIB or (
                 text and a_member > TARGET_BYTES_A_MEMBER)
             crashed = crashed or status not in (0, 1, 2)
-            print(f"{name:28} {' '.join(options):8} {members:>8} {size / 1024:>7.0f}Ki {status:>6} "
+            shown = " ".join("PATH" if a == "OUT" else a for a in options)
+            written = f"  output takes {disk[0] / 1024:.0f} KiB on disk" if disk else ""
+            print(f"{name:28} {shown:12} {members:>8} {size / 1024:>7.0f}Ki {status:>6} "
                   f"{seconds:>6.2f}s {mib:>6.1f}MiB {report:>10} {a_member:>8.1f}B"
-                  f"{'  OVER TARGET' if over else ''}")
+                  f"{'  OVER TARGET' if over else ''}{written}")
     print(f"targets: at most {TARGET_SECONDS} s and {TARGET_MIB} MiB a run, a text report of at "
           f"most {TARGET_BYTES_A_MEMBER} bytes a member")
     sys.exit(1 if crashed else 0)

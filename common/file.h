@@ -34,5 +34,17 @@ bool FileWriteAt(FileHandle file, std::uint64_t position, const unsigned char* b
 // Cuts the file, or lengthens it with zeros, to length bytes; false when that fails.
 bool FileSetLength(FileHandle file, std::uint64_t length);
 
+// Makes every other program that opens the file wait until FileLetOthersIn, where the system
+// can (a write lease on Linux, granted only while no other program has the file open); false
+// where it cannot, and then only programs that take the lock are kept out.
+bool FileKeepOthersOut(FileHandle file);
+
+// Ends what FileKeepOthersOut began.
+void FileLetOthersIn(FileHandle file);
+
+// The bytes the file holds on its disk, at most size, its length: fewer for a sparse file, whose
+// holes read as zeros but take no room; size when the system does not say.
+std::uint64_t FileStoredBytes(FileHandle file, std::uint64_t size);
+
 // Releases a file that FileOpen opened.
 void FileClose(FileHandle file);

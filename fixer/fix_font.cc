@@ -101,10 +101,14 @@ FontFix FixOpenFile(FileHandle file, std::uint64_t size) {
     fix.error = fix.plan.error + "; nothing was written";
   } else if (!fix.plan.writes.empty()) {
     const bool wasSigned = Signed(file, size, fix);
+    // Where the system lets it, no other program can open the file from before the last reads
+    // until after the last write, so none can write between them.
+    const bool keptOut = FileKeepOthersOut(file);
     // The last reads before the first write.
     const WriteOutcome outcome = StillAsRead(file, size, input)
                                      ? ApplyWrites(file, size, fix.plan.writes)
                                      : WriteOutcome::kNotMade;
+    if (keptOut) FileLetOthersIn(file);
     switch (outcome) {
       case WriteOutcome::kNotMade:
         fix.error = std::string(kFileChanged) + "; nothing was written";

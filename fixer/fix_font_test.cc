@@ -54,6 +54,19 @@ TEST(FixFontTest, FileReplacedWhileBeingFixedIsNeverWrittenAtStalePlaces) {
   }
 }
 
+TEST(FixFontTest, OtherProgramsAreKeptOutFromTheLastReadsToTheLastWrite) {
+  ResetFakeFile(CjkFont(980));
+  EXPECT_EQ(FixFontFile("font.ttf").error, "");
+  const FakeFile& fake = TheFakeFile();
+  ASSERT_TRUE(fake.keptOut && fake.letIn);
+  // The check that the file is unchanged reads it again after others were kept out.
+  EXPECT_LT(fake.keptOut->reads, fake.reads.size());
+  EXPECT_GT(fake.keptOut->reads, 0u);
+  EXPECT_EQ(fake.keptOut->writes, 0u);
+  EXPECT_EQ(fake.letIn->writes, fake.writes.size());
+  EXPECT_FALSE(fake.writes.empty());
+}
+
 TEST(FixFontTest, MembersThatShareADirectoryAreReadOnce) {
   ResetFakeFile(BuildCollection({CjkFont(500)}));
   EXPECT_EQ(FixFontFile("font.ttc").error, "");
@@ -77,11 +90,44 @@ TEST(FixFontTest, OverlappingTablesAreRefusedBeforeTheyAreRead) {
   PutBigEndian32(font, second + 12 + 16 * 1 + 8, os2 + 4);
   ResetFakeFile(font);
   const FontFix fix = FixFontFile("font.ttc");
-  EXPECT_NE(fix.error.find("overlap"), std::string::npos) << fix.error;
+  for (const FaceSummary& face : fix.font.faces) {
+    EXPECT_EQ(face.error, "its tables overlap another member's without being the same tables");
+  }
+  EXPECT_TRUE(fix.plan.writes.empty());
   EXPECT_EQ(TheFakeFile().bytes, font);
   for (const FileAccess& read : TheFakeFile().reads) {
     EXPECT_FALSE(read.count == length && (read.position == os2 || read.position == os2 + 4));
   }
+}
+
+TEST(FixFontTest, WritesKeepOutOfTheHeadersOfMembersThatCannotBeRead) {
+  // A third member's offset table lies at the start of member 0's OS/2 table, which it reads as
+  // no font; writing 500 there would change that member's header.
+  Bytes font = BuildCollection({CjkFont(980), CjkFont(980)});
+  const std::uint32_t first = GetBigEndian32(font, 12);
+  const std::uint32_t os2 = GetBigEndian32(font, first + 12 + 16 * 1 + 8);
+  Bytes three = {'t', 't', 'c', 'f', 0, 1, 0, 0, 0, 0, 0, 3};
+  for (const std::uint32_t offset : {first + 4, GetBigEndian32(font, 16) + 4, os2 + 4}) {
+    for (int shift = 24; shift >= 0; shift -= 8) {
+      three.push_back(static_cast<unsigned char>(offset >> shift));
+    }
+  }
+  // Every offset moves 4 bytes on, as the header does.
+  three.insert(three.end(), font.begin() + 20, font.end());
+  for (const std::uint32_t member : {0u, 1u}) {
+    const std::uint32_t directory = GetBigEndian32(three, 12 + 4 * member);
+    for (std::uint32_t record = 0; record < 6; ++record) {
+      const std::size_t at = directory + 12 + 16 * record + 8;
+      PutBigEndian32(three, at, GetBigEndian32(three, at) + 4);
+    }
+  }
+  ResetFakeFile(three);
+  const FontFix fix = FixFontFile("font.ttc");
+  ASSERT_EQ(fix.font.faces.size(), 3u);
+  EXPECT_EQ(fix.font.faces[0].error, "");
+  EXPECT_EQ(fix.font.faces[2].error, "not a TrueType or CFF font");
+  EXPECT_NE(fix.error.find("overlap the fields to be written"), std::string::npos) << fix.error;
+  EXPECT_EQ(TheFakeFile().bytes, three);
 }
 
 }  // namespace

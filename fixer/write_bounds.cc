@@ -59,11 +59,12 @@ std::vector<ByteSpan> Joined(std::initializer_list<const std::vector<ByteSpan>*>
 // A write that landed anywhere else would change another table, or how a face reads next time.
 bool WritesStayInTheirFields(const FixInput& input, const std::vector<ByteSpan>& os2Tables,
                              const WriteSpans& writes) {
-  std::vector<ByteSpan> directories, tables, heads;
+  std::vector<ByteSpan> directories, unreadDirectories, tables, heads;
   // Faces that use one directory share its list of tables, which is taken once.
   std::set<const std::vector<ByteSpan>*> listed;
   for (const FaceSummary& face : input.faces) {
-    directories.push_back(face.directory);
+    // A member that could not be read might read otherwise if its header or records changed.
+    (face.error.empty() ? directories : unreadDirectories).push_back(face.directory);
     if (face.otherTables != nullptr && listed.insert(face.otherTables.get()).second) {
       tables.insert(tables.end(), face.otherTables->begin(), face.otherTables->end());
     }
@@ -81,7 +82,9 @@ bool WritesStayInTheirFields(const FixInput& input, const std::vector<ByteSpan>&
     return std::none_of(fields.begin(), fields.end(),
                         [&](const ByteSpan& field) { return Touches(merged, field); });
   };
-  return none(Joined({&header, &directories, &tables, &heads}), writes.values) &&
-         none(Joined({&header, &tables, &heads, &os2Tables}), writes.records) &&
-         none(Joined({&header, &directories, &tables, &os2Tables}), writes.adjustment);
+  return none(Joined({&header, &directories, &unreadDirectories, &tables, &heads}),
+              writes.values) &&
+         none(Joined({&header, &unreadDirectories, &tables, &heads, &os2Tables}), writes.records) &&
+         none(Joined({&header, &directories, &unreadDirectories, &tables, &os2Tables}),
+              writes.adjustment);
 }

@@ -14,8 +14,8 @@ struct WriteSpans {
 
 // True when each write lands only in its own field: an xAvgCharWidth value in its own OS/2 table
 // (os2Tables, which must not overlap) and in no other table, table directory or collection
-// header; a record write in its own record and in no table or collection header;
-// checkSumAdjustment in its own head table and nowhere else. The writes must not overlap each
-// other, nor the faces' table directories one another.
+// header; a record write in its own record and in no table, collection header or directory of a
+// face that could not be read; checkSumAdjustment in its own head table and nowhere else. The
+// writes must not overlap each other, nor the readable faces' table directories one another.
 bool WritesStayInTheirFields(const FixInput& input, const std::vector<ByteSpan>& os2Tables,
                              const WriteSpans& writes);

@@ -93,3 +93,19 @@ bool FileSetLength(FileHandle file, std::uint64_t length) {
   } while (result != 0 && errno == EINTR);
   return result == 0;
 }
+
+std::uint64_t FileStoredBytes(FileHandle file, std::uint64_t size) {
+  struct stat status;
+  if (fstat(static_cast<int>(file), &status) != 0 || status.st_blocks < 0) return size;
+  // st_blocks counts units of 512 bytes, whatever the file system's own block size.
+  const auto stored = static_cast<std::uint64_t>(status.st_blocks) * 512;
+  return stored < size ? stored : size;
+}
+
+bool FileKeepOthersOut(FileHandle file) {
+  // The kernel signals the holder when another program opens the file and makes that program
+  // wait until the lease ends (at most its lease-break time); main ignores that signal.
+  return fcntl(static_cast<int>(file), F_SETLEASE, F_WRLCK) == 0;
+}
+
+void FileLetOthersIn(FileHandle file) { fcntl(static_cast<int>(file), F_SETLEASE, F_UNLCK); }

@@ -1,12 +1,15 @@
-// What the POSIX file functions add to the shared file interface: type checks and the lock.
+// What the POSIX file functions add to the shared file interface: type checks, the lock and the
+// lease that keeps other programs out.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstring>
 #include <string>
 
@@ -76,6 +79,29 @@ TEST_F(PosixFileTest, PatcherLeavesRefusedRealFileUnchanged) {
   EXPECT_EQ(ShownErrors(),
             std::vector<std::string>{"'OS/2' table lies beyond the end of TTF file."});
   EXPECT_EQ(ReadFileBytes(path), font);
+}
+
+TEST_F(PosixFileTest, KeepingOthersOutMakesAnotherOpenerWaitUntilTheyAreLetIn) {
+  const std::string path = dir_.Path("font.ttf");
+  WriteFileBytes(path, SampleFont());
+  FileHandle file = -1;
+  std::uint64_t size = 0;
+  std::string why;
+  ASSERT_TRUE(FileOpenToFix(path.c_str(), &file, &size, &why)) << why;
+  signal(SIGIO, SIG_IGN);
+  if (!FileKeepOthersOut(file)) {
+    FileClose(file);
+    GTEST_SKIP() << "this file system grants no lease";
+  }
+  const pid_t child = fork();
+  if (child == 0) _exit(open(path.c_str(), O_RDONLY) >= 0 ? 0 : 1);
+  usleep(300 * 1000);
+  int status = 0;
+  EXPECT_EQ(waitpid(child, &status, WNOHANG), 0) << "the other program opened the file at once";
+  FileLetOthersIn(file);
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  FileClose(file);
 }
 
 }  // namespace

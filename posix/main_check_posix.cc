@@ -22,6 +22,9 @@ int main(int argc, char** argv) {
   // that has just fixed a file without a word.
   signal(SIGXFSZ, SIG_IGN);
   signal(SIGPIPE, SIG_IGN);
+  // The signal that says another program wants a file that --fix keeps it out of would end the
+  // process by default, halfway through its writes; the other program waits either way.
+  signal(SIGIO, SIG_IGN);
   return RunCheck(std::vector<std::string>(argv + 1, argv + argc),
                   ProgramsBeside(argc > 0 ? argv[0] : "quenlo-check"));
 }

@@ -1,9 +1,12 @@
 // The cmap formats that map Unicode code points to glyphs, each read by a function of its own.
-// Only the code points of the rules' ranges are visited, and the visits are counted: a hostile
-// subtable whose ranges overlap each other again and again is refused before it can take long.
+// Only the code points of the rules' ranges are visited. A real subtable lists its segments and
+// groups in order, each after the last, so that a code point is visited at most once and no group
+// past the rules' last code point needs reading: a subtable that does otherwise is refused, which
+// bounds the work by the rules' code points whatever lengths and counts the subtable declares.
 #include "reader/character_map.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "reader/read_within.h"
 #include "reader/width_rules.h"
@@ -28,8 +31,14 @@ struct EncodingPair {
 constexpr EncodingPair kPreferredPairs[] = {{3, 10}, {0, 6}, {0, 4}, {3, 1},
                                             {0, 3},  {0, 2}, {0, 1}, {0, 0}};
 
+constexpr std::uint32_t kLastRuleCodePoint = std::end(kRuleRanges)[-1].last;
+constexpr std::uint32_t kLastCodePoint = 0x10FFFF;
+
 constexpr char kTooShort[] = "the 'cmap' table is too short";
-constexpr char kOverlapping[] = "the character map's ranges overlap too often to be read";
+constexpr char kSegmentsOutOfOrder[] =
+    "the format 4 character map's segments are not in order, each after the last";
+constexpr char kGroupsOutOfOrder[] =
+    "the character map's groups are not in order, each after the last and ending by U+10FFFF";
 
 // Where the chosen subtable lies, what it may use, and where its mappings go.
 struct Walk {
@@ -38,7 +47,7 @@ struct Walk {
   std::uint64_t available;  // bytes from start to the end of the cmap table
   std::uint16_t numGlyphs;
   CodePointGlyphs* glyphs;
-  std::int64_t visitsLeft;
+  WorkBudget* budget;
 };
 
 bool Read(const Walk& walk, std::uint64_t position, std::uint64_t count,
@@ -48,7 +57,7 @@ bool Read(const Walk& walk, std::uint64_t position, std::uint64_t count,
 }
 
 // Calls glyphOf for each code point of first..last that the rules look at, and stores the glyph
-// it returns unless that is 0 or past the last glyph; false when the visits run out or glyphOf
+// it returns unless that is 0 or past the last glyph; false when the budget runs out or glyphOf
 // fails.
 template <typename GlyphOf>
 bool MapRange(Walk& walk, std::uint32_t first, std::uint32_t last, GlyphOf glyphOf) {
@@ -58,8 +67,7 @@ bool MapRange(Walk& walk, std::uint32_t first, std::uint32_t last, GlyphOf glyph
     if (range.last >= first) {
       const std::uint32_t from = std::max(first, range.first);
       const std::uint32_t to = std::min(last, range.last);
-      walk.visitsLeft -= to - from + 1;
-      if (walk.visitsLeft < 0) return false;
+      if (!Spend(walk.budget, to - from + 1)) return false;
       auto index = static_cast<std::int32_t>(base + (from - range.first));
       for (std::uint32_t c = from;; ++c, ++index) {
         std::uint64_t glyph = 0;
@@ -78,11 +86,11 @@ bool MapRange(Walk& walk, std::uint32_t first, std::uint32_t last, GlyphOf glyph
 std::string ReadFormat0(Walk& walk) {
   std::vector<unsigned char> bytes;
   if (!Read(walk, 0, kFormat0Size, &bytes)) return "the format 0 character map is too short";
-  MapRange(walk, 0, 255, [&](std::uint32_t c, std::uint64_t* glyph) {
+  const bool mapped = MapRange(walk, 0, 255, [&](std::uint32_t c, std::uint64_t* glyph) {
     *glyph = bytes[6 + c];
     return true;
   });
-  return "";
+  return mapped ? "" : kTooMuchWork;
 }
 
 std::string ReadFormat4(Walk& walk) {
@@ -101,7 +109,9 @@ std::string ReadFormat4(Walk& walk) {
   const std::uint64_t idDeltas = startCodes + 2 * segCount;
   const std::uint64_t idRangeOffsets = idDeltas + 2 * segCount;
   const std::int64_t glyphIdCount = static_cast<std::int64_t>((length - arrays) / 2);
+  if (!Spend(walk.budget, segCount)) return kTooMuchWork;
   bool indexFits = true;
+  std::int64_t lastEnd = -1;
   // The last segment, which the format requires to map 0xFFFF, is not read.
   for (std::uint64_t i = 0; i + 1 < segCount; ++i) {
     const std::uint16_t start = at(startCodes + 2 * i);
@@ -109,6 +119,8 @@ std::string ReadFormat4(Walk& walk) {
     const std::uint16_t delta = at(idDeltas + 2 * i);
     const std::uint16_t rangeOffset = at(idRangeOffsets + 2 * i);
     if (start > end) continue;
+    if (start <= lastEnd) return kSegmentsOutOfOrder;
+    lastEnd = end;
     const bool mapped = MapRange(walk, start, end, [&](std::uint32_t c, std::uint64_t* glyph) {
       if (rangeOffset == 0) {
         *glyph = (c + delta) & 0xFFFF;
@@ -123,7 +135,7 @@ std::string ReadFormat4(Walk& walk) {
       return true;
     });
     if (!indexFits) return "a format 4 segment points past the glyph index array";
-    if (!mapped) return kOverlapping;
+    if (!mapped) return kTooMuchWork;
   }
   return "";
 }
@@ -138,11 +150,11 @@ std::string ReadFormat6(Walk& walk) {
     return "the format 6 character map is too short for its entries";
   }
   const std::uint32_t last = firstCode + static_cast<std::uint32_t>(entryCount) - 1;
-  MapRange(walk, firstCode, last, [&](std::uint32_t c, std::uint64_t* glyph) {
+  const bool mapped = MapRange(walk, firstCode, last, [&](std::uint32_t c, std::uint64_t* glyph) {
     *glyph = LoadBigEndian16(&bytes[2 * (c - firstCode)]);
     return true;
   });
-  return "";
+  return mapped ? "" : kTooMuchWork;
 }
 
 // Format 12 maps each group's code points to consecutive glyphs, format 13 all to one glyph.
@@ -153,8 +165,10 @@ std::string ReadGroups(Walk& walk, bool consecutive) {
   if (numGroups > (walk.available - kFormat12HeaderSize) / kGroupSize) {
     return "the character map's groups run past the end of the 'cmap' table";
   }
+  std::int64_t lastEnd = -1;
   for (std::uint64_t first = 0; first < numGroups; first += kGroupsPerRead) {
     const std::uint64_t count = std::min(kGroupsPerRead, numGroups - first);
+    if (!Spend(walk.budget, count)) return kTooMuchWork;
     if (!Read(walk, kFormat12HeaderSize + first * kGroupSize, count * kGroupSize, &bytes)) {
       return "the character map's groups cannot be read";
     }
@@ -163,13 +177,18 @@ std::string ReadGroups(Walk& walk, bool consecutive) {
       const std::uint32_t startCode = LoadBigEndian32(group);
       const std::uint32_t endCode = LoadBigEndian32(group + 4);
       const std::uint64_t startGlyph = LoadBigEndian32(group + 8);
-      if (startCode > endCode) continue;
+      if (startCode <= lastEnd || startCode > endCode || endCode > kLastCodePoint) {
+        return kGroupsOutOfOrder;
+      }
+      // Every later group lies past the rules' code points too.
+      if (startCode > kLastRuleCodePoint) return "";
+      lastEnd = endCode;
       const bool mapped =
           MapRange(walk, startCode, endCode, [&](std::uint32_t c, std::uint64_t* glyph) {
             *glyph = consecutive ? startGlyph + (c - startCode) : startGlyph;
             return true;
           });
-      if (!mapped) return kOverlapping;
+      if (!mapped) return kTooMuchWork;
     }
   }
   return "";
@@ -178,11 +197,12 @@ std::string ReadGroups(Walk& walk, bool consecutive) {
 }  // namespace
 
 std::string ReadCharacterMap(const CharacterMapSource& cmap, std::uint16_t numGlyphs,
-                             CodePointGlyphs* glyphs) {
-  Walk walk{cmap, 0, cmap.length, numGlyphs, glyphs, 0};
+                             CodePointGlyphs* glyphs, WorkBudget* budget) {
+  Walk walk{cmap, 0, cmap.length, numGlyphs, glyphs, budget};
   std::vector<unsigned char> bytes;
   if (!Read(walk, 0, kHeaderSize, &bytes)) return kTooShort;
   const std::uint64_t numTables = LoadBigEndian16(&bytes[2]);
+  if (!Spend(budget, numTables)) return kTooMuchWork;
   if (!Read(walk, kHeaderSize, kEncodingRecordSize * numTables, &bytes)) return kTooShort;
   const unsigned char* chosen = nullptr;
   for (const EncodingPair& pair : kPreferredPairs) {
@@ -199,9 +219,6 @@ std::string ReadCharacterMap(const CharacterMapSource& cmap, std::uint16_t numGl
   walk.start = LoadBigEndian32(chosen + 4);
   if (walk.start >= cmap.length) return "the chosen character map lies outside the 'cmap' table";
   walk.available = cmap.length - walk.start;
-  // A subtable without overlaps visits each code point of the rules once; sixteen times that
-  // leaves room for any real font.
-  walk.visitsLeft = 16 * std::int64_t{CodePointIndexCount()};
   if (!Read(walk, 0, 2, &bytes)) return "the chosen character map is cut";
   switch (LoadBigEndian16(bytes.data())) {
     case 0:

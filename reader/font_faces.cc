@@ -1,6 +1,13 @@
 // Finds each face's tables through its table directory and reads the few fields and arrays the
 // width rules need. Every position is checked against the bytes that remain, never against a sum
 // that could wrap, and a face that does not hold together is reported, never guessed at.
+//
+// A collection is read in steps, each over every table directory before the next: the offset
+// tables, then which directories overlap (no real collection's do, so those members are refused
+// before their records are read), then the records, then which members' tables overlap without
+// being one table (refused too), then the tables. So the directories and tables that are read
+// lie apart, every byte of the file is read at most once for them, and each piece of work is
+// paid from one budget that grows with the bytes the file holds.
 #include "reader/font_faces.h"
 
 #include <algorithm>
@@ -11,7 +18,9 @@
 
 #include "common/file.h"
 #include "reader/character_map.h"
+#include "reader/overlaps.h"
 #include "reader/read_within.h"
+#include "reader/work_budget.h"
 #include "sfnt/big_endian.h"
 #include "sfnt/sfnt.h"
 
@@ -38,8 +47,16 @@ struct Table {
 
 struct Tables {
   Table head, hhea, maxp, hmtx, os2, cmap, dsig;
-  ByteSpan directory;            // known once the whole directory was read
-  std::vector<ByteSpan> others;  // every other table of the directory
+  std::vector<ByteSpan> others;  // every other table of the directory that holds a byte
+};
+
+// One table directory of the file, which any number of members may use.
+struct Directory {
+  std::uint64_t offset = 0;
+  std::uint64_t numTables = 0;
+  Tables tables;
+  bool recordsRead = false;
+  FaceSummary face;  // what its members share: everything but their number
 };
 
 // What the rules measure of a face's metrics: its 'maxp', 'hhea', 'hmtx' and 'cmap' tables.
@@ -51,13 +68,12 @@ struct MetricsReading {
 // Those four tables, by offset and length.
 using MetricsTables = std::array<std::uint64_t, 8>;
 
-// One file's reading: what was read already, by directory and by set of tables, so that members
-// that share them cost no more than one.
+// One file's reading: its directories, and the metrics already measured, so that members that
+// share them cost no more than one.
 struct FileReading {
   FileHandle file;
   std::uint64_t size;
-  bool readTables;  // false to read the directories only
-  std::map<std::uint64_t, FaceSummary> byDirectory;
+  WorkBudget budget;
   std::map<MetricsTables, MetricsReading> byMetrics;
 };
 
@@ -75,20 +91,36 @@ bool ReadBytes(FileHandle file, std::uint64_t size, std::uint64_t position, std:
 
 std::string Quoted(const char* tag) { return std::string("'") + tag + "'"; }
 
-// Reads the table directory of the face whose offset table starts at faceOffset, keeping the
-// first record of each needed tag, as the patcher does, and the span of every other table.
-std::string ReadDirectory(FileHandle file, std::uint64_t size, std::uint64_t faceOffset,
-                          std::uint32_t* sfntVersion, Tables* tables) {
+// Reads the directory's offset table, and so the bytes its directory claims: up to the end of
+// its records, or as much of its header as the file holds. A failed directory's bytes are known
+// too, so that a fix keeps out of them.
+void ReadOffsetTable(const FileReading& reading, Directory* directory) {
+  FaceSummary& face = directory->face;
+  const std::uint64_t offset = directory->offset;
+  const std::uint64_t size = reading.size;
   std::vector<unsigned char> bytes;
-  if (!ReadBytes(file, size, faceOffset, kOffsetTableSize, &bytes)) {
-    return "the file ends inside the font's header";
+  if (!ReadBytes(reading.file, size, offset, kOffsetTableSize, &bytes)) {
+    face.error = "the file ends inside the font's header";
+    face.directory = {offset, std::max(offset, size)};
+    return;
   }
-  *sfntVersion = LoadBigEndian32(bytes.data());
-  if (*sfntVersion != kTrueTypeVersion && *sfntVersion != kCffVersion &&
-      *sfntVersion != kAppleVersion) {
-    return "not a TrueType or CFF font";
+  face.sfntVersion = LoadBigEndian32(bytes.data());
+  directory->numTables = LoadBigEndian16(bytes.data() + 4);
+  face.directory = {
+      offset, std::min(size, offset + kOffsetTableSize + directory->numTables * kTableRecordSize)};
+  if (face.sfntVersion != kTrueTypeVersion && face.sfntVersion != kCffVersion &&
+      face.sfntVersion != kAppleVersion) {
+    face.error = "not a TrueType or CFF font";
   }
-  const std::uint64_t numTables = LoadBigEndian16(bytes.data() + 4);
+}
+
+// Reads the directory's records, keeping the first record of each needed tag, as the patcher
+// does, and the span of every other table.
+std::string ReadRecords(FileReading& reading, Directory* directory) {
+  if (!Spend(&reading.budget, directory->numTables)) return kTooMuchWork;
+  const std::uint64_t numTables = directory->numTables;
+  Tables* tables = &directory->tables;
+  std::vector<unsigned char> bytes;
   struct Wanted {
     const char* tag;
     Table* table;
@@ -99,8 +131,8 @@ std::string ReadDirectory(FileHandle file, std::uint64_t size, std::uint64_t fac
                            {"DSIG", &tables->dsig}};
   for (std::uint64_t first = 0; first < numTables; first += kTableRecordsPerRead) {
     const std::uint64_t count = std::min(kTableRecordsPerRead, numTables - first);
-    const std::uint64_t position = faceOffset + kOffsetTableSize + first * kTableRecordSize;
-    if (!ReadBytes(file, size, position, count * kTableRecordSize, &bytes)) {
+    const std::uint64_t position = directory->offset + kOffsetTableSize + first * kTableRecordSize;
+    if (!ReadBytes(reading.file, reading.size, position, count * kTableRecordSize, &bytes)) {
       return "the table directory runs past the end of the file";
     }
     for (std::uint64_t i = 0; i < count; ++i) {
@@ -117,41 +149,42 @@ std::string ReadDirectory(FileHandle file, std::uint64_t size, std::uint64_t fac
         w.table->length = length;
         kept = w.table == &tables->os2 || w.table == &tables->head;
       }
-      if (!kept) tables->others.push_back({offset, offset + length});
+      // A table of no bytes shares none with anything, so it need not be kept.
+      if (!kept && length > 0) tables->others.push_back({offset, offset + length});
     }
   }
-  tables->directory = {faceOffset, faceOffset + kOffsetTableSize + numTables * kTableRecordSize};
+  directory->recordsRead = true;
   for (const Wanted& w : wanted) {
     if (!w.table->found) {
       // No character map is a finding, and no signature is usual; neither is an error.
       if (w.table == &tables->cmap || w.table == &tables->dsig) continue;
       return "no " + Quoted(w.tag) + " table";
     }
-    if (w.table->offset > size || w.table->length > size - w.table->offset) {
+    if (w.table->offset > reading.size || w.table->length > reading.size - w.table->offset) {
       return "the " + Quoted(w.tag) + " table runs past the end of the file";
     }
   }
   return "";
 }
 
-// Reads count bytes at position within a table found by ReadDirectory.
+// Reads count bytes at position within a table found by ReadRecords.
 bool ReadInTable(FileHandle file, const Table& table, std::uint64_t position, std::uint64_t count,
                  std::vector<unsigned char>* bytes) {
   return ReadWithin(file, table.offset, table.length, position, count, bytes);
 }
 
-// Reads the advances and the character map from tables that ReadDirectory found and checked, and
+// Reads the advances and the character map from tables that ReadRecords found and checked, and
 // measures them.
-MetricsReading ReadMetrics(FileHandle file, const Tables& tables) {
+MetricsReading ReadMetrics(FileReading& file, const Tables& tables) {
   MetricsReading reading;
   std::vector<unsigned char> bytes;
   FaceFacts facts;
-  if (!ReadInTable(file, tables.maxp, kNumGlyphsInMaxp, 2, &bytes)) {
+  if (!ReadInTable(file.file, tables.maxp, kNumGlyphsInMaxp, 2, &bytes)) {
     reading.error = "the 'maxp' table is too short";
     return reading;
   }
   const std::uint16_t numGlyphs = LoadBigEndian16(bytes.data());
-  if (!ReadInTable(file, tables.hhea, kNumberOfHMetricsInHhea, 2, &bytes)) {
+  if (!ReadInTable(file.file, tables.hhea, kNumberOfHMetricsInHhea, 2, &bytes)) {
     reading.error = "the 'hhea' table is too short";
     return reading;
   }
@@ -165,10 +198,15 @@ MetricsReading ReadMetrics(FileHandle file, const Tables& tables) {
     reading.error = "the 'hmtx' table is shorter than its numberOfHMetrics long metrics";
     return reading;
   }
+  // The long metrics are read, every glyph's advance is set and then summed for the average.
+  if (!Spend(&file.budget, std::uint64_t{numberOfHMetrics} + 2u * numGlyphs)) {
+    reading.error = kTooMuchWork;
+    return reading;
+  }
   facts.advances.resize(numGlyphs);
   for (std::size_t first = 0; first < numberOfHMetrics; first += kMetricsPerRead) {
     const std::size_t count = std::min<std::size_t>(kMetricsPerRead, numberOfHMetrics - first);
-    if (!ReadInTable(file, tables.hmtx, kLongHorMetricSize * first, kLongHorMetricSize * count,
+    if (!ReadInTable(file.file, tables.hmtx, kLongHorMetricSize * first, kLongHorMetricSize * count,
                      &bytes)) {
       reading.error = "the 'hmtx' table cannot be read";
       return reading;
@@ -188,8 +226,12 @@ MetricsReading ReadMetrics(FileHandle file, const Tables& tables) {
   static CodePointGlyphs glyphs = NoGlyphs();
   std::swap(facts.glyphs, glyphs);
   if (tables.cmap.found) {
-    const CharacterMapSource source{file, tables.cmap.offset, tables.cmap.length};
-    reading.error = ReadCharacterMap(source, numGlyphs, &facts.glyphs);
+    const CharacterMapSource source{file.file, tables.cmap.offset, tables.cmap.length};
+    reading.error = ReadCharacterMap(source, numGlyphs, &facts.glyphs, &file.budget);
+  }
+  // The rules count the mapped code points twice: the ASCII ones and the CJK ones.
+  if (reading.error.empty() && !Spend(&file.budget, 2u * facts.glyphs.mapped.size())) {
+    reading.error = kTooMuchWork;
   }
   if (reading.error.empty()) reading.measured = MeasureWidths(facts);
   for (const std::int32_t index : facts.glyphs.mapped) {
@@ -200,31 +242,20 @@ MetricsReading ReadMetrics(FileHandle file, const Tables& tables) {
   return reading;
 }
 
-// The face whose offset table starts at faceOffset, read once per directory.
-const FaceSummary& ReadFace(FileReading& reading, std::uint64_t faceOffset) {
-  const auto known = reading.byDirectory.find(faceOffset);
-  if (known != reading.byDirectory.end()) return known->second;
-  FaceSummary& face = reading.byDirectory[faceOffset];
-  Tables tables;
-  face.error = ReadDirectory(reading.file, reading.size, faceOffset, &face.sfntVersion, &tables);
-  face.os2 = RecordOf(tables.os2);
-  face.head = RecordOf(tables.head);
-  face.dsig = RecordOf(tables.dsig);
-  face.directory = tables.directory;
-  if (face.directory.end != 0) {
-    face.otherTables = std::make_shared<const std::vector<ByteSpan>>(std::move(tables.others));
-  }
-  if (!face.error.empty() || !reading.readTables) return face;
-
+// Reads the fields of a directory's tables and measures its metrics, once for every set of
+// metrics tables however many directories list it.
+void ReadTables(FileReading& reading, Directory* directory) {
+  FaceSummary& face = directory->face;
+  const Tables& tables = directory->tables;
   std::vector<unsigned char> bytes;
   if (!ReadInTable(reading.file, tables.head, kUnitsPerEmInHead, 2, &bytes)) {
     face.error = "the 'head' table is too short";
-    return face;
+    return;
   }
   face.unitsPerEm = LoadBigEndian16(bytes.data());
   if (!ReadInTable(reading.file, tables.os2, 0, 4, &bytes)) {
     face.error = "the 'OS/2' table is too short";
-    return face;
+    return;
   }
   face.os2Version = LoadBigEndian16(bytes.data());
   face.xAvgCharWidth = static_cast<std::int16_t>(LoadBigEndian16(bytes.data() + 2));
@@ -238,13 +269,50 @@ const FaceSummary& ReadFace(FileReading& reading, std::uint64_t faceOffset) {
   }
   auto found = reading.byMetrics.find(key);
   if (found == reading.byMetrics.end()) {
-    found = reading.byMetrics.emplace(key, ReadMetrics(reading.file, tables)).first;
+    found = reading.byMetrics.emplace(key, ReadMetrics(reading, tables)).first;
   }
   face.error = found->second.error;
   if (face.error.empty()) {
     face.verdict = JudgeWidth(found->second.measured, face.os2Version, face.xAvgCharWidth);
   }
-  return face;
+}
+
+// Refuses, as damaged, the directories that overlap another directory or the collection's
+// header.
+void RefuseOverlappingDirectories(const std::vector<ByteSpan>& header,
+                                  std::vector<Directory>* directories) {
+  const std::size_t count = directories->size();
+  std::vector<OwnedSpan> spans;
+  for (std::size_t d = 0; d < count; ++d) spans.push_back({(*directories)[d].face.directory, d});
+  for (const ByteSpan& span : header) spans.push_back({span, count});
+  const std::vector<bool> overlapping = OwnersOverlapping(spans, count + 1);
+  for (std::size_t d = 0; d < count; ++d) {
+    FaceSummary& face = (*directories)[d].face;
+    if (overlapping[d] && face.error.empty()) {
+      face.error = "its table directory overlaps another member's, or the collection's header";
+    }
+  }
+}
+
+// Refuses, as damaged, the directories that list a table the reader reads which overlaps
+// another directory's table without being the same one.
+void RefuseOverlappingTables(std::vector<Directory>* directories) {
+  std::vector<OwnedSpan> spans;
+  for (std::size_t d = 0; d < directories->size(); ++d) {
+    const Directory& directory = (*directories)[d];
+    if (!directory.face.error.empty()) continue;
+    const Tables& t = directory.tables;
+    for (const Table* table : {&t.head, &t.hhea, &t.maxp, &t.hmtx, &t.os2, &t.cmap}) {
+      if (table->found) spans.push_back({{table->offset, table->offset + table->length}, d});
+    }
+  }
+  const std::vector<bool> overlapping = OwnersOverlapping(spans, directories->size());
+  for (std::size_t d = 0; d < directories->size(); ++d) {
+    if (overlapping[d]) {
+      (*directories)[d].face.error =
+          "its tables overlap another member's without being the same tables";
+    }
+  }
 }
 
 // The collection's header, up to the end of a version 2 header's signature fields, and the
@@ -262,46 +330,85 @@ std::vector<ByteSpan> CollectionSpans(FileHandle file, std::uint64_t size, std::
   return spans;
 }
 
-void ReadFaces(FileHandle file, std::uint64_t size, bool readTables, FontFaces* font) {
-  FileReading reading{file, size, readTables, {}, {}};
+// The offsets of the faces' table directories, one per member, or the single font's at 0.
+std::vector<std::uint64_t> FaceOffsets(FileHandle file, std::uint64_t size, FontFaces* font) {
   std::vector<unsigned char> bytes;
   if (!ReadBytes(file, size, 0, 4, &bytes)) {
     font->error = "the file is too short to be a font";
-    return;
+    return {};
   }
-  if (LoadBigEndian32(bytes.data()) != kCollectionTag) {
-    font->faces.push_back(ReadFace(reading, 0));
-    return;
-  }
+  if (LoadBigEndian32(bytes.data()) != kCollectionTag) return {0};
   if (!ReadBytes(file, size, 0, kCollectionHeaderSize, &bytes)) {
     font->error = "the file ends inside the collection's header";
-    return;
+    return {};
   }
   const std::uint32_t version = LoadBigEndian32(bytes.data() + 4);
   const std::uint64_t numFonts = LoadBigEndian32(bytes.data() + 8);
   if (numFonts == 0) {
     font->error = "the collection holds no font";
-    return;
+    return {};
   }
   if (numFonts > kMaxCollectionMembers) {
     font->error = "the collection's header lists " + std::to_string(numFonts) +
                   " fonts, more than the " + std::to_string(kMaxCollectionMembers) +
                   " that any real collection needs";
-    return;
+    return {};
   }
   if (numFonts > (size - kCollectionHeaderSize) / 4) {
     font->error = "the collection's list of fonts runs past the end of the file";
-    return;
+    return {};
   }
   if (!ReadBytes(file, size, kCollectionHeaderSize, 4 * numFonts, &bytes)) {
     font->error = "cannot read the collection's list of fonts";  // the size was checked
-    return;
+    return {};
   }
   font->collectionSpans = CollectionSpans(file, size, version, numFonts);
-  font->faces.reserve(numFonts);
-  for (std::uint32_t index = 0; index < numFonts; ++index) {
-    font->faces.push_back(ReadFace(reading, LoadBigEndian32(bytes.data() + 4u * index)));
-    font->faces.back().index = index;
+  std::vector<std::uint64_t> offsets;
+  for (std::uint64_t index = 0; index < numFonts; ++index) {
+    offsets.push_back(LoadBigEndian32(bytes.data() + 4 * index));
+  }
+  return offsets;
+}
+
+void ReadFaces(FileHandle file, std::uint64_t size, bool readTables, FontFaces* font) {
+  FileReading reading{file, size, BudgetFor(FileStoredBytes(file, size)), {}};
+  const std::vector<std::uint64_t> offsets = FaceOffsets(file, size, font);
+  if (offsets.empty()) return;
+  // Each directory once, in the order members first use them.
+  std::vector<Directory> directories;
+  std::vector<std::size_t> directoryOf;
+  std::map<std::uint64_t, std::size_t> byOffset;
+  for (const std::uint64_t offset : offsets) {
+    const auto known = byOffset.emplace(offset, directories.size());
+    if (known.second) {
+      directories.emplace_back();
+      directories.back().offset = offset;
+    }
+    directoryOf.push_back(known.first->second);
+  }
+  for (Directory& directory : directories) ReadOffsetTable(reading, &directory);
+  const bool collection = !font->collectionSpans.empty();
+  if (collection) RefuseOverlappingDirectories(font->collectionSpans, &directories);
+  for (Directory& directory : directories) {
+    if (directory.face.error.empty()) directory.face.error = ReadRecords(reading, &directory);
+  }
+  if (collection) RefuseOverlappingTables(&directories);
+  for (Directory& directory : directories) {
+    FaceSummary& face = directory.face;
+    Tables& tables = directory.tables;
+    face.os2 = RecordOf(tables.os2);
+    face.head = RecordOf(tables.head);
+    face.dsig = RecordOf(tables.dsig);
+    // A member whose directory could not be read keeps nothing of it but its bytes.
+    if (directory.recordsRead) {
+      face.otherTables = std::make_shared<const std::vector<ByteSpan>>(std::move(tables.others));
+    }
+    if (face.error.empty() && readTables) ReadTables(reading, &directory);
+  }
+  font->faces.reserve(offsets.size());
+  for (std::size_t member = 0; member < offsets.size(); ++member) {
+    font->faces.push_back(directories[directoryOf[member]].face);
+    if (collection) font->faces.back().index = static_cast<std::uint32_t>(member);
   }
 }
 

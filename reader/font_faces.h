@@ -44,8 +44,10 @@ struct FaceSummary {
   // The records the fixer writes or reads; known as far as the directory could be read, even
   // for a face with an error. Only a face without an error has its tables checked to fit.
   TableRecordAt os2, head, dsig;
-  // Its table directory, and every table the directory lists but its OS/2 and head tables (the
-  // records above); known once the whole directory was read. Faces that use one directory share
+  // The bytes its table directory takes (its offset table and records, as far as the file goes),
+  // known for every face, also one that cannot be read, so that a fix keeps out of them; and
+  // every table of at least a byte that the directory lists but its OS/2 and head tables (the
+  // records above), known once the whole directory was read. Faces that use one directory share
   // one list.
   ByteSpan directory;
   std::shared_ptr<const std::vector<ByteSpan>> otherTables;
@@ -66,7 +68,11 @@ struct FontFaces {
 
 // Opens the file for reading only and reads every face of it: a TrueType or CFF font, or each
 // member of a collection. Reads only the bytes it needs, each checked against the file's length,
-// and members that use one table directory, or one set of tables, are read once.
+// and members that use one table directory, or one set of tables, are read once. A member whose
+// directory overlaps another's, or whose tables overlap another member's without being the same
+// tables, is refused as damaged: no real collection is made so. The work, paid from one budget
+// that grows with the bytes the file holds (see work_budget.h), stops at that budget: faces past
+// it are refused.
 FontFaces ReadFontFaces(const char* path);
 
 // Reads every face of a file already open, of size bytes, as ReadFontFaces does.

@@ -11,6 +11,9 @@
 
 namespace {
 
+constexpr char kGroupsOutOfOrder[] =
+    "the character map's groups are not in order, each after the last and ending by U+10FFFF";
+
 // Glyph 0 is .notdef; glyphs 1 to 95 are U+0020..U+007E at 600; glyphs 96 on are CJK at 1200.
 constexpr std::uint16_t kCjkGlyphs = 1000;
 std::vector<std::uint16_t> Advances() {
@@ -115,10 +118,11 @@ TEST_F(FontFacesTest, IgnoresMappingsToGlyphZeroOrPastNumGlyphs) {
   EXPECT_EQ(ReadFace(FontWithCmap(cmap)).verdict.halfWidthCount, 75);
 }
 
-TEST_F(FontFacesTest, LaterMappingOfACodePointWins) {
-  // U+0020..U+007E at glyph 1.. (600), then U+0041 again at a CJK glyph (1200).
-  const Bytes cmap = CmapTable({{3, 10, CmapFormat12({{0x20, 0x7E, 1}, {0x41, 0x41, 96}})}});
-  EXPECT_EQ(ReadFace(FontWithCmap(cmap)).verdict.halfWidthCount, 94);
+TEST_F(FontFacesTest, GroupsPastTheRulesCodePointsAreNotRead) {
+  // Past U+2FFFF a group is neither checked nor mapped: this one would be out of order.
+  const Bytes cmap =
+      CmapTable({{3, 10, CmapFormat12({{0x20, 0x7E, 1}, {0x30000, 0x30000, 1}, {0x10, 0x10, 1}})}});
+  EXPECT_EQ(ReadFace(FontWithCmap(cmap)).verdict.halfWidthCount, 95);
 }
 
 TEST_F(FontFacesTest, SkipsTheLastFormat4Segment) {
@@ -256,9 +260,9 @@ Bytes GroupsCut() {
   return cmap;
 }
 
-Bytes Overlapping() {
-  std::vector<CmapGroup> groups(2000, CmapGroup{0x4E00, 0x9FFF, 1});
-  return CmapTable({{3, 10, CmapFormat12(groups)}});
+// Groups or segments that a real character map never has: each must start after the last ends.
+Bytes Unordered(std::vector<CmapGroup> groups, std::uint16_t format = 12) {
+  return CmapTable({{3, 10, format == 4 ? CmapFormat4(groups) : CmapFormat12(groups, format)}});
 }
 
 const Bytes kFont = BuildMetricsFont(Plain());
@@ -298,8 +302,18 @@ INSTANTIATE_TEST_SUITE_P(
                   "a format 4 segment points past the glyph index array"},
         ErrorCase{"GroupsPastEnd", WithCmap(GroupsCut()), "",
                   "the character map's groups run past the end of the 'cmap' table"},
-        ErrorCase{"Overlapping", WithCmap(Overlapping()), "",
-                  "the character map's ranges overlap too often to be read"},
+        ErrorCase{"GroupsRepeated", WithCmap(Unordered({{0x20, 0x7E, 1}, {0x20, 0x7E, 1}})), "",
+                  kGroupsOutOfOrder},
+        ErrorCase{"GroupsOverlap", WithCmap(Unordered({{0x20, 0x7E, 1}, {0x7E, 0x80, 1}}, 13)), "",
+                  kGroupsOutOfOrder},
+        ErrorCase{"GroupsBackwards", WithCmap(Unordered({{0x41, 0x41, 1}, {0x20, 0x20, 1}})), "",
+                  kGroupsOutOfOrder},
+        ErrorCase{"GroupStartsAfterItsEnd", WithCmap(Unordered({{0x7E, 0x20, 1}})), "",
+                  kGroupsOutOfOrder},
+        ErrorCase{"GroupPastUnicode", WithCmap(Unordered({{0x20, 0x110000, 1}})), "",
+                  kGroupsOutOfOrder},
+        ErrorCase{"SegmentsOverlap", WithCmap(Unordered({{0x20, 0x7E, 1}, {0x7E, 0x80, 1}}, 4)), "",
+                  "the format 4 character map's segments are not in order, each after the last"},
         ErrorCase{"CollectionCut", Bytes{'t', 't', 'c', 'f', 0, 1, 0, 0},
                   "the file ends inside the collection's header", ""},
         ErrorCase{"CollectionEmpty", Bytes{'t', 't', 'c', 'f', 0, 1, 0, 0, 0, 0, 0, 0},

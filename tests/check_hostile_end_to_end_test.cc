@@ -185,4 +185,99 @@ TEST_F(CheckHostileTest, FixWhoseReportFindsItsPipeClosedSaysSo) {
   EXPECT_NE(ReadFileBytes(dir_.Path("a.ttf")), CjkFont(980));
 }
 
+// A collection of members whose table directories start 16 bytes apart, each claiming 65535
+// records: every 16 bytes read both as an offset table and as a record.
+Bytes OverlappingDirectories(std::uint32_t members) {
+  Bytes font = {'t', 't', 'c', 'f', 0, 1, 0, 0};
+  font.resize(12 + 4 * members);
+  PutBigEndian32(font, 8, members);
+  for (std::uint32_t i = 0; i < members; ++i) {
+    PutBigEndian32(font, 12 + 4 * i, 12 + 4 * members + 16 * i);
+  }
+  const Bytes unit = {0, 1, 0, 0, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0, 0, 16};
+  for (std::uint32_t i = 0; i < 65535 + members; ++i)
+    font.insert(font.end(), unit.begin(), unit.end());
+  return font;
+}
+
+TEST_F(CheckHostileTest, OverlappingDirectoriesAreRefusedAsDamaged) {
+  const Bytes font = OverlappingDirectories(300);
+  WriteFileBytes(dir_.Path("o.ttc"), font);
+  for (const char* option : {"--json", "--fix"}) {
+    const Outcome outcome = Check({option, "o.ttc"});
+    EXPECT_EQ(outcome.status, 2);
+    std::string expected;
+    for (int i = 0; i < 300; ++i) {
+      expected += "quenlo-check: o.ttc#" + std::to_string(i) +
+                  ": its table directory overlaps another member's, or the collection's header\n";
+    }
+    EXPECT_EQ(outcome.err, expected);
+  }
+  EXPECT_EQ(ReadFileBytes(dir_.Path("o.ttc")), font);
+}
+
+TEST_F(CheckHostileTest, MembersWhoseTablesOverlapWithoutBeingOneAreRefusedAsDamaged) {
+  // Each member lists member 0's character map one byte longer than the member before.
+  Bytes font = BuildCollection(std::vector<Bytes>(40, CjkFont(980)));
+  const std::uint32_t first = GetBigEndian32(font, 12);
+  const std::uint32_t cmap = GetBigEndian32(font, first + 12 + 8);
+  const std::uint32_t length = GetBigEndian32(font, first + 12 + 12);
+  for (std::uint32_t i = 1; i < 40; ++i) {
+    const std::uint32_t directory = GetBigEndian32(font, 12 + 4 * i);
+    PutBigEndian32(font, directory + 12 + 8, cmap);
+    PutBigEndian32(font, directory + 12 + 12, length + i);
+  }
+  WriteFileBytes(dir_.Path("t.ttc"), font);
+  const Outcome outcome = Check({"--fix", "t.ttc"});
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_NE(outcome.err.find("quenlo-check: t.ttc#39: its tables overlap another member's without "
+                             "being the same tables\n"),
+            std::string::npos)
+      << outcome.err;
+  EXPECT_EQ(outcome.out, "");
+  EXPECT_EQ(ReadFileBytes(dir_.Path("t.ttc")), font);
+  // Members that list one table, by the same offset and length, share it as before.
+  WriteFileBytes(dir_.Path("s.ttc"), Alternating(4));
+  EXPECT_EQ(Check({"s.ttc"}).err, "");
+}
+
+TEST_F(CheckHostileTest, CharacterMapIsReadNoFurtherThanItsGroupsHoldTogether) {
+  // The only group maps ASCII; the format 12 subtable claims groups up to the end of a sparse
+  // file of 64 MiB, which read as zeros.
+  MetricsFont metrics;
+  metrics.advances = std::vector<std::uint16_t>(96, 500);
+  metrics.cmap = CmapTable({{3, 10, CmapFormat12({{0x20, 0x7E, 1}})}});
+  Bytes font = BuildMetricsFont(metrics);
+  const std::uint32_t size = 64 << 20;
+  const std::uint32_t cmap = TableOffset(font, "cmap");
+  PutBigEndian32(font, 12 + 8 + 4, size - cmap);  // the cmap record comes first
+  PutBigEndian32(font, cmap + 12 + 4, 0xFFFFFFFF);
+  PutBigEndian32(font, cmap + 12 + 12, (size - cmap - 28) / 12);
+  font.resize(size);  // written as zeros: the test's folder may not keep holes
+  WriteFileBytes(dir_.Path("c.ttf"), font);
+  const Outcome outcome = Check({"c.ttf"});
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_EQ(outcome.err,
+            "quenlo-check: c.ttf: the character map's groups are not in order, each after the last "
+            "and ending by U+10FFFF\n");
+}
+
+TEST_F(CheckHostileTest, WorkPastWhatTheFileHoldsIsRefused) {
+  // 64 fonts, each with a character map of its own whose one group maps every code point the
+  // rules look at to one glyph: each costs all of the rules' work, from a few hundred bytes.
+  MetricsFont metrics;
+  metrics.advances = {0, 500};
+  metrics.cmap = CmapTable({{3, 10, CmapFormat12({{0x20, 0x2FFFF, 1}}, 13)}});
+  const Bytes font = BuildCollection(std::vector<Bytes>(64, BuildMetricsFont(metrics)));
+  WriteFileBytes(dir_.Path("w.ttc"), font);
+  const Outcome outcome = Check({"w.ttc"});
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_NE(outcome.out.find("w.ttc#0: xAvgCharWidth 500 ok"), std::string::npos) << outcome.out;
+  EXPECT_NE(outcome.err.find("quenlo-check: w.ttc#63: reading it would take more work than any "
+                             "real font of its size needs (its character maps and metrics claim "
+                             "far more than the file holds)\n"),
+            std::string::npos)
+      << outcome.err;
+}
+
 }  // namespace

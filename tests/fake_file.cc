@@ -83,6 +83,20 @@ bool FileSetLength(FileHandle file, std::uint64_t length) {
   return true;
 }
 
+std::uint64_t FileStoredBytes(FileHandle, std::uint64_t size) { return size; }
+
+bool FileKeepOthersOut(FileHandle file) {
+  FakeFile& fake = TheFakeFile();
+  if (!Usable(file)) return false;
+  fake.keptOut = FileAccessCount{fake.reads.size(), fake.writes.size()};
+  return true;
+}
+
+void FileLetOthersIn(FileHandle file) {
+  FakeFile& fake = TheFakeFile();
+  if (Usable(file)) fake.letIn = FileAccessCount{fake.reads.size(), fake.writes.size()};
+}
+
 void FileClose(FileHandle file) {
   ++TheFakeFile().closes;
   if (Usable(file)) isOpen = false;

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,11 @@ struct FileAccess {
   bool operator==(const FileAccess& other) const {
     return position == other.position && count == other.count;
   }
+};
+
+struct FileAccessCount {
+  std::size_t reads;
+  std::size_t writes;
 };
 
 struct FakeFile {
@@ -33,6 +39,8 @@ struct FakeFile {
   std::vector<std::uint64_t> lengthsSet;
   int closes = 0;
   int callsWhileClosed = 0;  // reads, writes or closes on a handle that is not open
+  // How many reads and writes had been made when other programs were kept out and let in again.
+  std::optional<FileAccessCount> keptOut, letIn;
 };
 
 // The one fake file that the FileOpen family works on; Reset it before each case.

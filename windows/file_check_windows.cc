@@ -124,3 +124,19 @@ std::wstring WidePath(const std::string& path) {
 bool FileSetLength(FileHandle file, std::uint64_t length) {
   return MoveTo(file, length) && SetEndOfFile(Handle(file)) != 0;
 }
+
+std::uint64_t FileStoredBytes(FileHandle file, std::uint64_t size) {
+  FILE_STANDARD_INFO info;
+  if (!GetFileInformationByHandleEx(Handle(file), FileStandardInfo, &info, sizeof info) ||
+      info.AllocationSize.QuadPart < 0) {
+    return size;
+  }
+  const auto stored = static_cast<std::uint64_t>(info.AllocationSize.QuadPart);
+  return stored < size ? stored : size;
+}
+
+// A file opened to be fixed is opened with share mode 0, so that no other program can open it at
+// all while it is held: there is nothing more to take.
+bool FileKeepOthersOut(FileHandle) { return false; }
+
+void FileLetOthersIn(FileHandle) {}
