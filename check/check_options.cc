@@ -3,9 +3,11 @@
 #include "check/check_options.h"
 
 #include <algorithm>
+#include <map>
 
+#include "check/shown_name.h"
 #include "common/output_file.h"
-#include "fixer/fix_copy.h"
+#include "reader/standard_input.h"
 
 const char kCheckUsage[] =
     "Usage: quenlo-check [--fix [--output PATH]] [--json] FONT...\n"
@@ -32,6 +34,12 @@ Options ReadOptions(const std::vector<std::string>& arguments) {
   bool optionsEnded = false;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
+    // "quenlo-check *" in a folder that holds a file named --fix, or -, would take it as an
+    // option or as standard input.
+    if (!optionsEnded && !argument.empty() && argument[0] == '-' && argument != "--" &&
+        options.optionAlsoAFile.empty() && LookAtPath(argument).kind != PathKind::kNothing) {
+      options.optionAlsoAFile = argument;
+    }
     if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
       options.files.push_back(argument);
     } else if (argument == "--") {
@@ -52,6 +60,41 @@ Options ReadOptions(const std::vector<std::string>& arguments) {
   }
   options.outputIsFolder = options.output && IsFolder(*options.output);
   return options;
+}
+
+std::string OptionAlsoAFileProblem(const Options& options) {
+  const std::string& name = options.optionAlsoAFile;
+  if (name.empty()) return "";
+  const std::string shown = ShownName(name);
+  const std::string taken =
+      name == kStandardInput ? "- reads standard input" : shown + " was read as an option";
+  return taken + ", but a file of that name is here too (did a wildcard give it?): write ./" +
+         shown + " for the file, or -- before the fonts; nothing was done";
+}
+
+std::string OutputsClash(const Options& options) {
+  if (!options.output || !options.outputIsFolder) return "";
+  std::map<std::string, const std::string*> inputByIdentity;
+  for (const std::string& file : options.files) {
+    if (const std::string identity = FileIdentity(file); !identity.empty()) {
+      inputByIdentity.emplace(identity, &file);
+    }
+  }
+  std::map<std::string, const std::string*> inputByOutput;
+  for (const std::string& file : options.files) {
+    const std::string output = OutputOf(options, file);
+    const auto known = inputByOutput.emplace(output, &file);
+    if (!known.second) {
+      return ShownName(*known.first->second) + " and " + ShownName(file) +
+             " would both be written to " + ShownName(output) + "; nothing was written";
+    }
+    const auto overwritten = inputByIdentity.find(FileIdentity(output));
+    if (overwritten != inputByIdentity.end() && *overwritten->second != file) {
+      return "the output of " + ShownName(file) + ", " + ShownName(output) + ", is " +
+             ShownName(*overwritten->second) + ", which is to be read too; nothing was written";
+    }
+  }
+  return "";
 }
 
 std::string OutputProblem(const Options& options) {

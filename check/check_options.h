@@ -17,6 +17,9 @@ struct Options {
   bool outputIsFolder = false;  // the output names an existing folder, looked at once
   std::vector<std::string> files;
   std::string wrong;  // the argument that is not an option, when there is one
+  // The first argument taken as an option, or as standard input, that also names a file or
+  // folder here, as a wildcard could have given it.
+  std::string optionAlsoAFile;
 };
 
 // Reads "quenlo-check [--fix [--output PATH]] [--json] FONT..." from the arguments after the
@@ -25,6 +28,13 @@ Options ReadOptions(const std::vector<std::string>& arguments);
 
 // Why the files and --output do not go together, or "" when they do.
 std::string OutputProblem(const Options& options);
+
+// Why, with --output naming a folder, the outputs would overwrite each other or a font still to
+// be read, as names shown to people; "" when they would not.
+std::string OutputsClash(const Options& options);
+
+// What to tell the user when an argument taken as an option also names a file here.
+std::string OptionAlsoAFileProblem(const Options& options);
 
 // Where --output puts the fixed copy of file: the output itself, or file's name in its folder.
 std::string OutputOf(const Options& options, const std::string& file);

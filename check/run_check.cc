@@ -15,6 +15,7 @@
 #include "fixer/fix_copy.h"
 #include "fixer/fix_font.h"
 #include "reader/font_faces.h"
+#include "reader/standard_input.h"
 
 namespace {
 
@@ -26,11 +27,7 @@ FontFaces ReadFacesOf(const std::string& file) {
   FontFaces font;
   FileHandle input = 0;
   std::uint64_t size = 0;
-  std::string why;
-  if (!FileOpenStandardInput(&input, &size, &why)) {
-    font.error = "cannot read standard input: " + why;
-    return font;
-  }
+  if (!OpenStandardInputFont(&input, &size, &font.error)) return font;
   font = ReadOpenFontFaces(input, size);
   FileClose(input);
   return font;
@@ -113,7 +110,7 @@ int CheckFile(const std::string& file, const Options& options, const FixPrograms
   const std::optional<std::string> output =
       options.output ? std::optional<std::string>(OutputOf(options, file)) : std::nullopt;
   if (output) {
-    fix = FixFontFileTo(file, *output);
+    fix = FixFontFileTo(file, *output, ShownName(*output));
   } else if (options.fix) {
     fix = FixFontFile(file.c_str());
   } else {
@@ -191,6 +188,10 @@ int RunCheck(const std::vector<std::string>& arguments, const FixPrograms& progr
 int RunCheckCounting(const std::vector<std::string>& arguments, const FixPrograms& programs,
                      Fixable* fixable) {
   const Options options = ReadOptions(arguments);
+  if (const std::string problem = OptionAlsoAFileProblem(options); !problem.empty()) {
+    PrintError(kProgram + problem);
+    return kCheckTrouble;
+  }
   if (!options.wrong.empty()) {
     PrintError(kProgram + ("unknown option " + ShownName(options.wrong)) + "\n\n" + kCheckUsage);
     return kCheckTrouble;
@@ -205,6 +206,10 @@ int RunCheckCounting(const std::vector<std::string>& arguments, const FixProgram
   }
   if (const std::string problem = OutputProblem(options); !problem.empty()) {
     PrintError(kProgram + problem + "\n\n" + kCheckUsage);
+    return kCheckTrouble;
+  }
+  if (const std::string clash = OutputsClash(options); !clash.empty()) {
+    PrintError(kProgram + clash);
     return kCheckTrouble;
   }
   if (options.json && !PrintOutput("[")) return CannotWrite();

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "common/file.h"
+#include "common/output_file.h"
 
 namespace {
 
@@ -80,6 +81,19 @@ bool FileOpenToFix(const char* path, FileHandle* file, std::uint64_t* size, std:
   if (refusal != nullptr) {
     *why = refusal;
     close(static_cast<int>(*file));
+    return false;
+  }
+  *size = static_cast<std::uint64_t>(status.st_size);
+  return true;
+}
+
+bool FileOpenToCopy(const char* path, FileHandle* file, std::uint64_t* size, std::string* why) {
+  struct stat status;
+  if (!OpenRegularFile(path, O_RDONLY, file, &status, why)) return false;
+  // A fix in place holds its file exclusively until its last write; a copy waits for no one.
+  if (flock(static_cast<int>(*file), LOCK_SH | LOCK_NB) != 0) {
+    close(static_cast<int>(*file));
+    *why = "it is in use: another program holds a lock on it to write it";
     return false;
   }
   *size = static_cast<std::uint64_t>(status.st_size);

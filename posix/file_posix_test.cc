@@ -11,9 +11,11 @@
 
 #include <csignal>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "common/file.h"
+#include "common/output_file.h"
 #include "font/avg_char_width.h"
 #include "tests/files.h"
 #include "tests/font_builder.h"
@@ -102,6 +104,24 @@ TEST_F(PosixFileTest, KeepingOthersOutMakesAnotherOpenerWaitUntilTheyAreLetIn) {
   ASSERT_EQ(waitpid(child, &status, 0), child);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   FileClose(file);
+}
+
+TEST_F(PosixFileTest, TemporaryBesideAnOutputIsRemovedWhenASignalStopsTheProgram) {
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    const pid_t child = fork();
+    if (child == 0) {
+      FileHandle file = -1;
+      std::string created;
+      std::string why;
+      if (!FileCreateBeside(dir_.Path("out.ttf"), 0644, &file, &created, &why)) _exit(1);
+      raise(signal);
+      _exit(2);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+    EXPECT_TRUE(std::filesystem::is_empty(dir_.Path(""))) << signal;
+  }
 }
 
 }  // namespace

@@ -1,11 +1,13 @@
-// Fixed copies and standard input on POSIX systems: a temporary beside the output, renamed over
-// it once flushed, and standard input copied to an unnamed temporary file when it is a pipe.
+// Fixed copies on POSIX systems: a temporary beside the output, with the font's permissions,
+// removed if a signal stops the program, and renamed over the output once flushed; a sparse font's
+// holes are found so that they are not copied as zeros.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <cstdio>
+#include <csignal>
 #include <cstring>
 #include <string>
 
@@ -13,71 +15,92 @@
 
 namespace {
 
-constexpr std::uint64_t kMaxStandardInput = std::uint64_t{1} << 32;  // offsets reach 4 GiB
-
 int Descriptor(FileHandle file) { return static_cast<int>(file); }
 
-// Copies all of standard input to the descriptor; the count of bytes, or -1.
-std::int64_t CopyStandardInput(int to) {
-  static unsigned char buffer[65536];
-  std::uint64_t copied = 0;
-  for (;;) {
-    const ssize_t got = read(STDIN_FILENO, buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return -1;
-    if (got == 0) return static_cast<std::int64_t>(copied);
-    copied += static_cast<std::uint64_t>(got);
-    if (copied > kMaxStandardInput) return -1;
-    if (!FileWriteAt(to, copied - static_cast<std::uint64_t>(got), buffer,
-                     static_cast<std::size_t>(got))) {
-      return -1;
+// The temporary that a signal removes: its name, kept where a signal handler may read it.
+char temporary[8192];
+volatile std::sig_atomic_t remembered = 0;
+
+void RemoveAndStop(int signal) {
+  if (remembered != 0) unlink(temporary);
+  std::signal(signal, SIG_DFL);
+  std::raise(signal);
+}
+
+// The signals that stop a program from outside (Ctrl-C, a kill, a closed terminal) remove the
+// temporary first; a signal that the program was started to ignore stays ignored.
+void RemoveTemporaryWhenStopped() {
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+    struct sigaction now;
+    if (sigaction(signal, nullptr, &now) == 0 && now.sa_handler == SIG_DFL) {
+      std::signal(signal, RemoveAndStop);
     }
   }
+}
+
+void Remember(const std::string& path) {
+  if (path.size() >= sizeof temporary) return;  // a name this long is left if a signal comes
+  std::memcpy(temporary, path.c_str(), path.size() + 1);
+  remembered = 1;
+}
+
+void Forget(const std::string& path) {
+  if (path == temporary) remembered = 0;
 }
 
 }  // namespace
 
-bool FileOpenStandardInput(FileHandle* file, std::uint64_t* size, std::string* why) {
+PathFacts LookAtPath(const std::string& path) {
   struct stat status;
-  if (fstat(STDIN_FILENO, &status) == 0 && S_ISREG(status.st_mode)) {
-    const int copy = fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 3);
-    if (copy < 0) {
-      *why = std::strerror(errno);
-      return false;
-    }
-    *file = copy;
-    *size = static_cast<std::uint64_t>(status.st_size);
-    return true;
-  }
-  // A pipe cannot be read at a position: its bytes go to a file without a name first.
-  std::FILE* temporary = std::tmpfile();
-  const int copy = temporary == nullptr ? -1 : fcntl(fileno(temporary), F_DUPFD_CLOEXEC, 3);
-  if (temporary != nullptr) std::fclose(temporary);
-  if (copy < 0) {
-    *why = "no temporary file could be made for it";
-    return false;
-  }
-  const std::int64_t copied = CopyStandardInput(copy);
-  if (copied < 0) {
-    close(copy);
-    *why = "it could not be read whole, or holds more than the 4 GiB a font can";
-    return false;
-  }
-  *file = copy;
-  *size = static_cast<std::uint64_t>(copied);
-  return true;
+  if (lstat(path.c_str(), &status) != 0) return {};
+  if (S_ISLNK(status.st_mode)) return {PathKind::kLink, false};
+  if (S_ISDIR(status.st_mode)) return {PathKind::kFolder, false};
+  if (!S_ISREG(status.st_mode)) return {PathKind::kOther, false};
+  // Root may write any file; one that nobody may write was marked read-only on purpose.
+  const bool writable =
+      access(path.c_str(), W_OK) == 0 && (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
+  return {PathKind::kFile, writable};
 }
 
-bool FileCreateBeside(const std::string& path, FileHandle* file, std::string* created,
-                      std::string* why) {
+std::string FileIdentity(const std::string& path) {
+  struct stat status;
+  if (stat(path.c_str(), &status) != 0) return "";
+  return std::to_string(status.st_dev) + ":" + std::to_string(status.st_ino);
+}
+
+std::uint32_t FilePermissions(FileHandle file) {
+  struct stat status;
+  return fstat(Descriptor(file), &status) == 0 ? status.st_mode & 0777 : kNewFilePermissions;
+}
+
+void FileDataAfter(FileHandle file, std::uint64_t from, std::uint64_t size, std::uint64_t* first,
+                   std::uint64_t* end) {
+  *first = from;
+  *end = size;
+  const off_t data = lseek(Descriptor(file), static_cast<off_t>(from), SEEK_DATA);
+  if (data < 0) {
+    // ENXIO: nothing but a hole from from on; otherwise the file system does not say.
+    if (errno == ENXIO) *first = size;
+    return;
+  }
+  const off_t hole = lseek(Descriptor(file), data, SEEK_HOLE);
+  *first = std::min(size, static_cast<std::uint64_t>(data));
+  if (hole >= 0) *end = std::min(size, static_cast<std::uint64_t>(hole));
+}
+
+bool FileCreateBeside(const std::string& path, std::uint32_t permissions, FileHandle* file,
+                      std::string* created, std::string* why) {
+  RemoveTemporaryWhenStopped();
   const std::size_t slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
   const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
   for (int attempt = 0; attempt < 100; ++attempt) {
-    *created =
-        folder + "." + name + ".quenlo-" + std::to_string(getpid()) + "-" + std::to_string(attempt);
-    const int fd = open(created->c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0644);
+    *created = folder + "." + NameInTemporary(name) + ".quenlo-" + std::to_string(getpid()) + "-" +
+               std::to_string(attempt);
+    const int fd = open(created->c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY,
+                        static_cast<mode_t>(permissions & 0777));
     if (fd >= 0) {
+      Remember(*created);
       *file = fd;
       return true;
     }
@@ -100,12 +123,16 @@ bool FileIsOpenAs(FileHandle file, const std::string& path) {
 bool FileFlush(FileHandle file) { return fsync(Descriptor(file)) == 0; }
 
 bool FileRename(const std::string& from, const std::string& to, std::string* why) {
-  if (rename(from.c_str(), to.c_str()) == 0) return true;
-  *why = std::strerror(errno);
-  return false;
+  const bool renamed = rename(from.c_str(), to.c_str()) == 0;
+  if (!renamed) *why = std::strerror(errno);
+  Forget(from);
+  return renamed;
 }
 
-void FileRemove(const std::string& path) { unlink(path.c_str()); }
+void FileRemove(const std::string& path) {
+  unlink(path.c_str());
+  Forget(path);
+}
 
 bool IsFolder(const std::string& path) {
   struct stat status;

@@ -280,4 +280,26 @@ TEST_F(CheckHostileTest, WorkPastWhatTheFileHoldsIsRefused) {
       << outcome.err;
 }
 
+TEST_F(CheckHostileTest, FileNamedAsAnOptionIsNotTakenAsOne) {
+  // What "quenlo-check *" gives in a folder that holds files named --fix and -.
+  WriteFileBytes(dir_.Path("a.ttf"), CjkFont(980));
+  WriteFileBytes(dir_.Path("--fix"), CjkFont(980));
+  WriteFileBytes(dir_.Path("-"), CjkFont(980));
+  for (const std::vector<std::string>& arguments :
+       {std::vector<std::string>{"--fix", "a.ttf"}, {"-", "a.ttf"}}) {
+    const Outcome outcome = Check(arguments);
+    EXPECT_EQ(outcome.status, 2);
+    EXPECT_EQ(outcome.err,
+              "quenlo-check: " +
+                  std::string(arguments[0] == "-" ? "- reads standard input"
+                                                  : "--fix was read as an option") +
+                  ", but a file of that name is here too (did a wildcard give it?): write ./" +
+                  arguments[0] + " for the file, or -- before the fonts; nothing was done\n");
+  }
+  EXPECT_EQ(ReadFileBytes(dir_.Path("a.ttf")), CjkFont(980));
+  const Outcome files = Check({"--", "--fix", "./-", "a.ttf"});
+  EXPECT_EQ(files.status, 1) << files.err;
+  EXPECT_NE(files.out.find("\n./-: xAvgCharWidth 980"), std::string::npos) << files.out;
+}
+
 }  // namespace

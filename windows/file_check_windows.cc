@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/file.h"
+#include "common/output_file.h"
 #include "windows/file_windows.h"
 
 namespace {
@@ -95,6 +96,12 @@ bool OpenDiskFile(const char* path, DWORD access, DWORD sharing, FileHandle* fil
 bool FileOpenForReading(const char* path, FileHandle* file, std::uint64_t* size, std::string* why) {
   return OpenDiskFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                       file, size, why);
+}
+
+bool FileOpenToCopy(const char* path, FileHandle* file, std::uint64_t* size, std::string* why) {
+  // No write sharing: the open fails while a program has the file open to write it, and no
+  // program can open it to write while it is copied.
+  return OpenDiskFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, file, size, why);
 }
 
 bool FileOpenToFix(const char* path, FileHandle* file, std::uint64_t* size, std::string* why) {

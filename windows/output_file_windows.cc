@@ -1,5 +1,5 @@
-// Fixed copies and standard input on Windows: a temporary beside the output, moved over it with
-// write-through once flushed, and standard input copied to a temporary file that deletes itself.
+// Fixed copies on Windows: a temporary beside the output, removed by Ctrl-C, and moved over the
+// output with write-through once flushed.
 #include <windows.h>
 
 #include <string>
@@ -9,9 +9,21 @@
 
 namespace {
 
-constexpr std::uint64_t kMaxStandardInput = std::uint64_t{1} << 32;  // offsets reach 4 GiB
-
 std::string Reason(DWORD error) { return "Windows error " + std::to_string(error); }
+
+// The temporary that Ctrl-C, a closed console or a log-off removes, in the form the system takes.
+std::wstring temporary;
+
+BOOL WINAPI RemoveTemporary(DWORD) {
+  if (!temporary.empty()) DeleteFileW(temporary.c_str());
+  return FALSE;  // and then the system ends the program as it would have
+}
+
+void Remember(const std::string& path) { temporary = WidePath(path); }
+
+void Forget(const std::string& path) {
+  if (WidePath(path) == temporary) temporary.clear();
+}
 
 bool SameFile(HANDLE a, HANDLE b) {
   BY_HANDLE_FILE_INFORMATION x;
@@ -23,57 +35,56 @@ bool SameFile(HANDLE a, HANDLE b) {
 
 }  // namespace
 
-bool FileOpenStandardInput(FileHandle* file, std::uint64_t* size, std::string* why) {
-  const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
-  HANDLE copy = INVALID_HANDLE_VALUE;
-  if (input != nullptr && input != INVALID_HANDLE_VALUE && GetFileType(input) == FILE_TYPE_DISK &&
-      DuplicateHandle(GetCurrentProcess(), input, GetCurrentProcess(), &copy, 0, FALSE,
-                      DUPLICATE_SAME_ACCESS)) {
-    if (KeepDiskFile(copy, file, size)) return true;
-    *why = "it cannot be read as a file";
-    return false;
-  }
-  // A pipe cannot be read at a position: its bytes go to a temporary file first.
-  wchar_t folder[MAX_PATH + 1];
-  wchar_t name[MAX_PATH + 1];
-  if (GetTempPathW(MAX_PATH + 1, folder) == 0 || GetTempFileNameW(folder, L"qnl", 0, name) == 0) {
-    *why = "no temporary file could be made for it";
-    return false;
-  }
-  const HANDLE temporary =
-      CreateFileW(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                  FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-  if (temporary == INVALID_HANDLE_VALUE) {
-    *why = "no temporary file could be made for it";
-    return false;
-  }
-  static unsigned char buffer[65536];
-  std::uint64_t copied = 0;
-  for (;;) {
-    DWORD got = 0;
-    if (!ReadFile(input, buffer, sizeof buffer, &got, nullptr) || got == 0) break;
-    DWORD put = 0;
-    copied += got;
-    if (copied > kMaxStandardInput || !WriteFile(temporary, buffer, got, &put, nullptr) ||
-        put != got) {
-      CloseHandle(temporary);
-      *why = "it could not be copied whole, or holds more than the 4 GiB a font can";
-      return false;
-    }
-  }
-  *file = reinterpret_cast<FileHandle>(temporary);
-  *size = copied;
-  return true;
+PathFacts LookAtPath(const std::string& path) {
+  const std::wstring wide = WidePath(path);
+  const DWORD attributes =
+      wide.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(wide.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return {};
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return {PathKind::kLink, false};
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return {PathKind::kFolder, false};
+  if (attributes & FILE_ATTRIBUTE_DEVICE) return {PathKind::kOther, false};
+  return {PathKind::kFile, (attributes & FILE_ATTRIBUTE_READONLY) == 0};
 }
 
-bool FileCreateBeside(const std::string& path, FileHandle* file, std::string* created,
-                      std::string* why) {
+std::string FileIdentity(const std::string& path) {
+  const HANDLE named =
+      CreateFileW(WidePath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (named == INVALID_HANDLE_VALUE) return "";
+  BY_HANDLE_FILE_INFORMATION info;
+  const bool known = GetFileInformationByHandle(named, &info) != 0;
+  CloseHandle(named);
+  if (!known) return "";
+  return std::to_string(info.dwVolumeSerialNumber) + ":" + std::to_string(info.nFileIndexHigh) +
+         ":" + std::to_string(info.nFileIndexLow);
+}
+
+// Windows keeps who may write a file in its access control list, which a new file inherits from
+// its folder as any other new file does.
+std::uint32_t FilePermissions(FileHandle) { return kNewFilePermissions; }
+
+// A font is never made sparse on Windows without a program asking for it; all of it is copied.
+void FileDataAfter(FileHandle, std::uint64_t from, std::uint64_t size, std::uint64_t* first,
+                   std::uint64_t* end) {
+  *first = from;
+  *end = size;
+}
+
+bool FileCreateBeside(const std::string& path, std::uint32_t, FileHandle* file,
+                      std::string* created, std::string* why) {
+  SetConsoleCtrlHandler(RemoveTemporary, TRUE);
+  const std::size_t separator = path.find_last_of("\\/:");
+  const std::string folder = separator == std::string::npos ? "" : path.substr(0, separator + 1);
+  const std::string name = separator == std::string::npos ? path : path.substr(separator + 1);
   for (int attempt = 0; attempt < 100; ++attempt) {
-    *created = path + ".quenlo-" + std::to_string(GetCurrentProcessId()) + "-" +
-               std::to_string(attempt) + ".tmp";
-    const HANDLE handle = CreateFileW(WidePath(*created).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
-                                      nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    *created = folder + NameInTemporary(name) + ".quenlo-" + std::to_string(GetCurrentProcessId()) +
+               "-" + std::to_string(attempt) + ".tmp";
+    // Deletion is shared so that Ctrl-C can remove it while it is open.
+    const HANDLE handle =
+        CreateFileW(WidePath(*created).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_DELETE,
+                    nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle != INVALID_HANDLE_VALUE) {
+      Remember(*created);
       *file = reinterpret_cast<FileHandle>(handle);
       return true;
     }
@@ -99,15 +110,17 @@ bool FileIsOpenAs(FileHandle file, const std::string& path) {
 bool FileFlush(FileHandle file) { return FlushFileBuffers(Handle(file)) != 0; }
 
 bool FileRename(const std::string& from, const std::string& to, std::string* why) {
-  if (MoveFileExW(WidePath(from).c_str(), WidePath(to).c_str(),
-                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return true;
-  }
-  *why = Reason(GetLastError());
-  return false;
+  const bool moved = MoveFileExW(WidePath(from).c_str(), WidePath(to).c_str(),
+                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  if (!moved) *why = Reason(GetLastError());
+  Forget(from);
+  return moved;
 }
 
-void FileRemove(const std::string& path) { DeleteFileW(WidePath(path).c_str()); }
+void FileRemove(const std::string& path) {
+  DeleteFileW(WidePath(path).c_str());
+  Forget(path);
+}
 
 bool IsFolder(const std::string& path) {
   const DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
