@@ -55,11 +55,30 @@ struct ShownCase {
 
 class ShownNameTest : public testing::TestWithParam<ShownCase> {};
 
-TEST_P(ShownNameTest, ShowsNoControlCharacterOrStrayByteRaw) {
-  const std::string shown = ShownName(GetParam().name);
+// The name that an escaped form stands for: each \xHH read back as its byte.
+std::string Unescaped(const std::string& shown) {
+  std::string name;
+  for (std::size_t i = 0; i < shown.size(); ++i) {
+    if (shown.compare(i, 2, "\\x") == 0 && i + 3 < shown.size()) {
+      name += static_cast<char>(std::stoi(shown.substr(i + 2, 2), nullptr, 16));
+      i += 3;
+    } else {
+      name += shown[i];
+    }
+  }
+  return name;
+}
+
+TEST_P(ShownNameTest, ShowsNoControlCharacterOrStrayByteRawAndReadsBack) {
+  const std::string& name = GetParam().name;
+  const std::string shown = ShownName(name);
   EXPECT_EQ(shown, GetParam().shown);
-  EXPECT_EQ(NeedsEscaping(GetParam().name), shown != GetParam().name);
-  EXPECT_FALSE(NeedsEscaping(shown));
+  EXPECT_EQ(NeedsEscaping(name), shown != name);
+  // What is shown escaped stands for that one name, and holds only what every terminal shows.
+  if (shown != name) {
+    EXPECT_EQ(Unescaped(shown), name);
+    for (const char c : shown) EXPECT_TRUE(c >= 0x20 && c < 0x7F) << int{c};
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -81,7 +100,21 @@ INSTANTIATE_TEST_SUITE_P(
                               "ftt.exe",
                               "a\\xe2\\x80\\xaeftt.exe"},
                     // Once escaping, backslashes are escaped too, so that the form reads back.
-                    ShownCase{"x\\x01\x01", "x\\x5cx01\\x01"}));
+                    ShownCase{"x\\x01\x01", "x\\x5cx01\\x01"},
+                    // A name that reads as an escape is escaped, so it is not shown as another.
+                    ShownCase{"b\\x01.ttf", "b\\x5cx01.ttf"},
+                    ShownCase{"C:\\x86\\a.ttf", "C:\\x5cx86\\x5ca.ttf"},
+                    // Characters that show as nothing, or as a space.
+                    ShownCase{"a\xE2\x80\x8B.ttf", "a\\xe2\\x80\\x8b.ttf"},
+                    ShownCase{"a\xC2\xA0"
+                              "b",
+                              "a\\xc2\\xa0b"},
+                    ShownCase{"\xEF\xBB\xBF"
+                              "a",
+                              "\\xef\\xbb\\xbfa"},
+                    ShownCase{"a\xD8\x9C", "a\\xd8\\x9c"},
+                    ShownCase{"a\xF3\xA0\x80\x81", "a\\xf3\\xa0\\x80\\x81"},
+                    ShownCase{"\xE3\x80\x80.ttf", "\\xe3\\x80\\x80.ttf"}));
 
 FaceSummary OkMember(std::uint32_t index) {
   FaceSummary face;

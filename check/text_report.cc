@@ -6,6 +6,7 @@
 #include "check/report.h"
 #include "check/shown_name.h"
 #include "common/width.h"
+#include "reader/standard_input.h"
 #include "sfnt/sfnt.h"
 
 namespace {
@@ -53,17 +54,26 @@ std::string Remedy(const std::string& file, const FaceSummary& face, const FixPr
   if (width < 1 || width > kMaxWidth) {
     return "  it cannot be fixed: a width must lie in 1.." + Number(kMaxWidth) + "\n";
   }
+  // A command with "-" would read standard input again, or a file of that name.
+  if (file == kStandardInput) {
+    return "  fix: it came from standard input: give the same input to quenlo-check --fix "
+           "--output FILE -\n";
+  }
   // A name that a terminal cannot show as it is could not be pasted as shown either.
   if (NeedsEscaping(file)) {
     return "  fix: rename the file first, then check it again: its name holds characters that "
            "cannot be shown or pasted safely (written \\xHH above)\n";
   }
-  // quenlo patches single TrueType-outline fonts only; the check's own fix writes the others.
-  if (!Patchable(face)) return "  fix: " + CheckFixCommand(programs, file) + "\n";
-  // A name that quenlo cannot take (a quote beside a blank, a length past its limit) is no
-  // problem for the check's fix.
-  const std::string command = FixCommand(programs, file, width);
-  return "  fix: " + (command.empty() ? CheckFixCommand(programs, file) : command) + "\n";
+  // quenlo patches single TrueType-outline fonts only; the check's own fix writes the others. A
+  // name that quenlo cannot take (a quote beside a blank, a length past its limit) is no problem
+  // for the check's fix.
+  std::string command = Patchable(face) ? FixCommand(programs, file, width) : "";
+  if (command.empty()) command = CheckFixCommand(programs, file);
+  if (command.empty()) {
+    return "  fix: rename the file first, then check it again: its name holds a character that "
+           "some shell would read as more than itself\n";
+  }
+  return "  fix: " + command + "\n";
 }
 
 // The members other than face, in ascending order, with runs of three or more as ranges:

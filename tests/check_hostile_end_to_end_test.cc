@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -300,6 +301,71 @@ TEST_F(CheckHostileTest, FileNamedAsAnOptionIsNotTakenAsOne) {
   const Outcome files = Check({"--", "--fix", "./-", "a.ttf"});
   EXPECT_EQ(files.status, 1) << files.err;
   EXPECT_NE(files.out.find("\n./-: xAvgCharWidth 980"), std::string::npos) << files.out;
+}
+
+TEST_F(CheckHostileTest, PrintedFixRunsOnlyTheFixInEveryShell) {
+  struct NameCase {
+    std::string name;
+    bool command;  // false when the name gets the advice to rename it instead
+  };
+  const std::vector<NameCase> names = {{"My Font.ttf", true},
+                                       {"Noto[wdth,wght].ttf", true},
+                                       {"=ls", true},
+                                       {"%self", true},
+                                       {"$(touch PWNED).ttf", true},
+                                       {"`touch PWNED`.ttf", true},
+                                       {"~root.ttf", true},
+                                       {"-x.ttf", true},
+                                       {"!!.ttf", true},
+                                       {"{a,b}.ttf", true},
+                                       {"*.ttf", true},
+                                       {"a;b|c&d>e.ttf", true},
+                                       {"#c.ttf", true},
+                                       {"\"q.ttf", true},
+                                       {"\xE5\xAD\x97 x.ttf", true},
+                                       {"my set.ttc", true},
+                                       {"-s.ttc", true},
+                                       {"a'; touch PWNED; #.ttf", false},
+                                       {"a\\'; touch PWNED; #.ttf", false},
+                                       {"x\xC2\xA0y.ttf", false},
+                                       {"b\\x01.ttf", false}};
+  const Bytes font = CjkFont(980);
+  const Bytes collection = BuildCollection({CjkFont(980), CjkFont(980)});
+  int run = 0;
+  for (const NameCase& c : names) {
+    const bool ttc = c.name.size() > 4 && c.name.substr(c.name.size() - 4) == ".ttc";
+    const Bytes& original = ttc ? collection : font;
+    WriteFileBytes(dir_.Path(c.name), original);
+    const Outcome check = Check({"--", c.name});
+    const std::size_t at = check.out.find("  fix: ");
+    ASSERT_NE(at, std::string::npos) << c.name;
+    const std::string line = check.out.substr(at + 7, check.out.find('\n', at) - at - 7);
+    const bool command = line.rfind(std::filesystem::path(kCheck).parent_path().string(), 0) == 0;
+    EXPECT_EQ(command, c.command) << c.name << ": " << line;
+    if (!command) {
+      std::filesystem::remove(dir_.Path(c.name));
+      continue;
+    }
+    // What the line must do: quenlo's two bytes, or the check's own fix of a collection.
+    Bytes patched = font;
+    PutBigEndian16(patched, TableOffset(font, "OS/2") + 2, 500);
+    if (ttc) {
+      EXPECT_EQ(Check({"--fix", "--", c.name}).status, 0);
+    }
+    const std::map<std::string, Bytes> fixed =
+        ttc ? Snapshot(dir_) : std::map<std::string, Bytes>{{dir_.Path(c.name), patched}};
+    for (const char* shell :
+         {"/bin/sh", "/bin/dash", "/bin/bash", "/usr/bin/zsh", "/usr/bin/fish"}) {
+      if (!std::filesystem::exists(shell)) continue;
+      WriteFileBytes(dir_.Path(c.name), original);
+      const Outcome pasted = RunCommand({shell, "-c", line}, dir_.Path(""));
+      EXPECT_EQ(pasted.status, 0) << shell << ": " << line << "\n" << pasted.err;
+      EXPECT_TRUE(Snapshot(dir_) == fixed) << shell << ": " << line;
+      ++run;
+    }
+    std::filesystem::remove(dir_.Path(c.name));
+  }
+  EXPECT_GT(run, 0);
 }
 
 }  // namespace

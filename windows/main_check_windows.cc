@@ -32,8 +32,15 @@ int wmain(int argc, wchar_t** argv) {
   std::vector<std::string> arguments;
   for (int i = 1; i < argc; ++i) arguments.push_back(Utf8(argv[i]));
   static wchar_t program[32768];
+  static wchar_t shortPath[32768];
   const DWORD length = GetModuleFileNameW(nullptr, program, 32768);
-  const std::string check = length > 0 && length < 32768 ? Utf8(program) : "quenlo-check.exe";
+  std::string check = length > 0 && length < 32768 ? Utf8(program) : "quenlo-check.exe";
+  // A folder with a space in its name cannot be written bare, where its short name (8.3, as
+  // C:\PROGRA~1) often can.
+  const DWORD shortLength = length > 0 ? GetShortPathNameW(program, shortPath, 32768) : 0;
+  if (ProgramsBeside(check).quenlo == "quenlo.exe" && shortLength > 0 && shortLength < 32768) {
+    check = Utf8(shortPath);
+  }
   const FixPrograms programs = ProgramsBeside(check);
   return OwnConsole() ? RunCheckInOwnConsole(arguments, programs) : RunCheck(arguments, programs);
 }

@@ -399,26 +399,52 @@ TEST_F(WineTest, CheckInASharedConsoleDoesNotWait) {
 }
 
 // The printed fix, pasted into a command prompt in the font's folder (a batch file, since
-// cmd /c would strip the outer quotes of a pasted line), fixes the font: quenlo.exe for a
-// TrueType font, quenlo-check.exe --fix for a collection.
+// cmd /c would strip the outer quotes of a pasted line), fixes the font and nothing else:
+// quenlo.exe for a TrueType font, quenlo-check.exe --fix for a collection. A name that the
+// prompt or PowerShell would read as more than itself gets the advice to rename it instead.
 TEST_F(WineTest, PrintedFixRunsAsPastedIntoACommandPrompt) {
-  WriteFileBytes(dir_.Path("My Font.ttf"), CjkFont(980));
+  const std::vector<std::string> fixable = {"My Font.ttf", "a&b (1).ttf", "Noto[wdth,wght].ttf",
+                                            "it's.ttf", "-x.ttf"};
+  const std::vector<std::string> renamed = {"%COMSPEC%.ttf", "$(calc).ttf", "a!b!.ttf"};
+  std::vector<std::string> arguments = {kWindowsCheck, "--"};
+  for (const std::string& name : fixable) {
+    WriteFileBytes(dir_.Path(name), CjkFont(980));
+    arguments.push_back(name);
+  }
+  for (const std::string& name : renamed) {
+    WriteFileBytes(dir_.Path(name), CjkFont(980));
+    arguments.push_back(name);
+  }
   WriteFileBytes(dir_.Path("set.ttc"), BuildCollection({CjkFont(980), CjkFont(980)}, true));
-  const Outcome check = UnderWine(dir_, {kWindowsCheck, "My Font.ttf", "set.ttc"});
+  arguments.push_back("set.ttc");
+  const Outcome check = UnderWine(dir_, arguments);
   EXPECT_EQ(check.status, 1);
   std::string commands;
+  int advice = 0;
   for (std::size_t at = 0; (at = check.out.find("  fix: ", at)) != std::string::npos;) {
     const std::size_t end = check.out.find('\n', at);
-    commands += check.out.substr(at + 7, end - at - 7) + "\r\n";
+    const std::string line = check.out.substr(at + 7, end - at - 7);
+    if (line.rfind("rename the file first", 0) == 0) {
+      ++advice;
+    } else {
+      commands += line + "\r\n";
+    }
     at = end;
   }
+  EXPECT_EQ(advice, 3) << check.out;
   EXPECT_NE(commands.find(WindowsName(kProgram) + " -w 500 \"My Font.ttf\"\r\n"), std::string::npos)
+      << commands;
+  EXPECT_NE(commands.find(WindowsName(kProgram) + " -w 500 .\\-x.ttf\r\n"), std::string::npos)
       << commands;
   EXPECT_NE(commands.find(WindowsName(kWindowsCheck) + " --fix set.ttc\r\n"), std::string::npos)
       << commands;
   WriteFileBytes(dir_.Path("fix.bat"), Bytes(commands.begin(), commands.end()));
   EXPECT_EQ(UnderWine(dir_, {"cmd", "/c", "fix.bat"}).status, 0);
-  EXPECT_EQ(UnderWine(dir_, {kWindowsCheck, "My Font.ttf", "set.ttc"}).status, 0);
+  arguments.resize(2);
+  arguments.insert(arguments.end(), fixable.begin(), fixable.end());
+  arguments.push_back("set.ttc");
+  EXPECT_EQ(UnderWine(dir_, arguments).status, 0);
+  for (const std::string& name : renamed) EXPECT_EQ(ReadFileBytes(dir_.Path(name)), CjkFont(980));
 }
 
 // What GDI reports of a font at 100 pixels, read by the tests' own Windows program.
