@@ -143,3 +143,31 @@ same = collection_of([readers[4]], [0] * 20)
 for data in (many, same):
     save("font_reader", data)
     save("fixer", data)
+
+# Names from anywhere: the ones that once drew a fake line or ran something when pasted, and
+# some that every shell reads as they are.
+names = ["font.ttf", "My Font.ttf", "NotoSans[wdth,wght].ttf", "C:\\Fonts\\a b.ttf", "-x.ttf",
+         "-", "\"q.ttf", "a \"b.ttf", "it's.ttf", "a\\'; touch PWNED; #.ttf", "=ls", "%self",
+         "$(rm -r ~).ttf", "%COMSPEC%.ttf", "a!b!.ttf", "`x`.ttf", "cr\r  fix: touch PWNED\x1b[K",
+         "two\nlines.ttf", "b\\x01.ttf", "b\x01.ttf", "a\u200bb.ttf", "a\u00a0b.ttf",
+         "\ufeffa.ttf", "a\U000e0041.ttf", "a\u201d & calc.ttf", "\u5b57 \u4f53.ttf", "n" * 2047]
+for name in names:
+    data = name.encode("utf-8", "surrogatepass")
+    save("names", data)
+    save("windows_names", data)
+for data in (b"caf\xe9.ttf", b"\xc2\x9b2J", b"\xed\xa0\x80.ttf"):
+    save("names", data)
+    save("windows_names", data)
+
+# Streams on standard input: fonts, a font with bytes past it, what is no font, and a header
+# that claims far more than it holds.
+for data in readers + [collection, many, readers[0] + bytes(100), bytes(64), b"ttcf",
+                       struct.pack(">4sIII", b"ttcf", 0x10000, 1, 0xFFFFFFF0)]:
+    save("standard_input", data)
+
+# --output: each font unchanged meanwhile (a first byte of 64 or more), and replaced before one
+# of the reads.
+for data in readers + [collection, many]:
+    save("output", bytes([255]) + data)
+    save("output", bytes([5]) + data)
+    save("output", bytes([30]) + data)

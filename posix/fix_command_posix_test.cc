@@ -3,6 +3,7 @@
 #include <string>
 
 #include "check/fix_command.h"
+#include "tests/pasted_lines.h"
 
 namespace {
 
@@ -14,7 +15,11 @@ struct FixCase {
 class FixCommandTest : public testing::TestWithParam<FixCase> {};
 
 TEST_P(FixCommandTest, QuotesOnlyWhatEveryShellReadsAsItself) {
-  EXPECT_EQ(FixCommand({"quenlo", "quenlo-check"}, GetParam().path, 1024), GetParam().command);
+  const std::string command = FixCommand({"quenlo", "quenlo-check"}, GetParam().path, 1024);
+  EXPECT_EQ(command, GetParam().command);
+  if (!command.empty()) {
+    EXPECT_EQ(ReadByPosixShells(command).size(), 4u) << command;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -4,41 +4,9 @@
 #include <vector>
 
 #include "check/fix_command.h"
+#include "tests/pasted_lines.h"
 
 namespace {
-
-// The arguments that both the command prompt and PowerShell read from a line that holds none of
-// the characters either of them treats specially inside double quotes (% ! for the prompt, $ `
-// and the typographic quotes for PowerShell): words split at spaces outside double quotes, which
-// are dropped. A first word that is quoted, or a line that holds such a character, gives none:
-// PowerShell runs no quoted program without &, and the prompt would expand or escape.
-std::vector<std::string> ReadByBoth(const std::string& line) {
-  for (const char* special : {"%", "!", "$", "`", "^", "\xE2\x80\x98", "\xE2\x80\x99",
-                              "\xE2\x80\x9A", "\xE2\x80\x9B", "\xE2\x80\x9C", "\xE2\x80\x9D",
-                              "\xE2\x80\x9E", "\xE2\x80\x93", "\xE2\x80\x94", "\xE2\x80\x95"}) {
-    if (line.find(special) != std::string::npos) return {};
-  }
-  std::vector<std::string> words;
-  bool quoted = false;
-  bool inWord = false;
-  for (const char c : line) {
-    if (c == '"') {
-      if (words.empty()) return {};  // a quoted program
-      quoted = !quoted;
-      if (!inWord) words.emplace_back();
-      inWord = true;
-    } else if (c == ' ' && !quoted) {
-      inWord = false;
-    } else {
-      if (!inWord) words.emplace_back();
-      inWord = true;
-      words.back() += c;
-      // Outside quotes, both read these as more than themselves.
-      if (!quoted && std::string("&|<>()@,;{}#'[]+=").find(c) != std::string::npos) return {};
-    }
-  }
-  return quoted ? std::vector<std::string>{} : words;
-}
 
 struct FixCase {
   std::string path;
@@ -53,7 +21,7 @@ TEST_P(FixCommandTest, QuotesOnlyWhatThePromptAndPowerShellReadAsItself) {
       FixCommand({"C:\\Q\\quenlo.exe", "C:\\Q\\quenlo-check.exe"}, GetParam().path, 1024);
   EXPECT_EQ(command, GetParam().command);
   if (!command.empty()) {
-    EXPECT_EQ(ReadByBoth(command),
+    EXPECT_EQ(ReadByPromptAndPowerShell(command),
               (std::vector<std::string>{"C:\\Q\\quenlo.exe", "-w", "1024", GetParam().argument}));
   }
 }
