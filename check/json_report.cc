@@ -98,7 +98,7 @@ std::string FaceJson(const std::string& file, const FaceSummary& face) {
          ", \"fullWidth\": " + OptionalNumber(v.fullWidth) +
          ", \"cjkCount\": " + std::to_string(v.cjkCount) + ", \"kind\": " + KindName(v.kind) +
          ", \"suggested\": " + std::to_string(v.suggested) + ", \"ok\": " + Bool(v.ok) +
-         ", \"patchable\": " + Bool(Patchable(face)) + "}";
+         ", \"patchable\": " + Bool(Patchable(face)) + ", \"kept\": " + Bool(v.keptStored) + "}";
 }
 
 std::string ErrorJson(const std::string& file, const std::optional<std::uint32_t>& index,

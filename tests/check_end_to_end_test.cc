@@ -80,11 +80,11 @@ TEST_F(CheckTest, JsonHasEveryFieldForEachFace) {
   EXPECT_EQ(outcome.out,
             "[\n"
             "{\"file\": \"a.ttf\", \"index\": null, \"sfntVersion\": \"0x00010000\", " +
-                fields + "\"ok\": false, \"patchable\": true},\n" +
+                fields + "\"ok\": false, \"patchable\": true, \"kept\": false},\n" +
                 "{\"file\": \"b.ttc\", \"index\": 0, \"sfntVersion\": \"0x00010000\", " + member +
-                "\"ok\": true, \"patchable\": false},\n" +
+                "\"ok\": true, \"patchable\": false, \"kept\": false},\n" +
                 "{\"file\": \"b.ttc\", \"index\": 1, \"sfntVersion\": \"OTTO\", " + member +
-                "\"ok\": true, \"patchable\": false},\n" +
+                "\"ok\": true, \"patchable\": false, \"kept\": false},\n" +
                 "{\"file\": \"bad\\udcfc.ttf\", \"error\": \"not a TrueType or CFF font\"}\n]\n");
   EXPECT_EQ(outcome.err, "quenlo-check: bad\\xfc.ttf: not a TrueType or CFF font\n");
 }

@@ -68,11 +68,13 @@ TEST_F(CheckFixTest, SplitsASharedTableWhoseMembersNeedDifferentValues) {
   const Outcome outcome = Check({"--fix", "--json", "s.ttc"});
   EXPECT_EQ(outcome.status, 0) << outcome.err;
   EXPECT_NE(outcome.out.find("\"index\": 0, "), std::string::npos);
-  EXPECT_NE(outcome.out.find("\"ok\": true, \"patchable\": false, \"written\": null}"),
-            std::string::npos)
+  EXPECT_NE(
+      outcome.out.find("\"ok\": true, \"patchable\": false, \"kept\": false, \"written\": null}"),
+      std::string::npos)
       << outcome.out;
-  EXPECT_NE(outcome.out.find("\"ok\": false, \"patchable\": false, \"written\": 500}"),
-            std::string::npos)
+  EXPECT_NE(
+      outcome.out.find("\"ok\": false, \"patchable\": false, \"kept\": false, \"written\": 500}"),
+      std::string::npos)
       << outcome.out;
 
   const Bytes after = ReadFileBytes(dir_.Path("s.ttc"));

@@ -66,12 +66,14 @@ def expected_face(path, index):
     stored = os2.xAvgCharWidth
     averages = [average] + ([weighted] if weighted is not None else [])
     fulls = [full] if full is not None else []
+    kept = False
     if kind != "proportional":
         suggested = half
     elif len(cjk) >= 1000 and min(averages) - 1 <= stored <= max(averages + fulls) + 1:
         # A proportional CJK font keeps a value from its lower average to the highest of its
         # averages and its full width.
         suggested = stored
+        kept = True
     elif os2.version <= 2 and weighted is not None:
         suggested = weighted
     else:
@@ -84,7 +86,7 @@ def expected_face(path, index):
         "xAvgCharWidth": os2.xAvgCharWidth, "average": average, "weightedAverage": weighted,
         "halfWidth": half, "halfWidthCount": half_count, "fullWidth": full, "cjkCount": len(cjk),
         "kind": kind, "suggested": suggested, "ok": abs(os2.xAvgCharWidth - suggested) <= 1,
-        "patchable": index is None and version == "\0\1\0\0",
+        "patchable": index is None and version == "\0\1\0\0", "kept": kept,
     }
 
 

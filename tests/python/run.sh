@@ -13,8 +13,11 @@ QUENLO_PROGRAMS="$build" /usr/bin/python3 -m build --no-isolation --wheel --outd
   >"$scratch/build.log" 2>&1 || { cat "$scratch/build.log"; exit 1; }
 /usr/bin/python3 -m build --no-isolation --sdist --outdir "$scratch/sdist" . >>"$scratch/build.log" 2>&1 ||
   { cat "$scratch/build.log"; exit 1; }
-# The sdist builds the programs itself, as on macOS and other platforms.
+# The sdist builds the programs itself, as on macOS and other platforms, also by the README's
+# commands, which find no tests in it.
 tar -xzf "$scratch"/sdist/quenlo-*.tar.gz -C "$scratch"
+(cd "$scratch"/quenlo-*/ && cmake -S . -B "$scratch/cmake" >>"$scratch/build.log" 2>&1) ||
+  { cat "$scratch/build.log"; exit 1; }
 (cd "$scratch"/quenlo-*/ && /usr/bin/python3 -m build --no-isolation --wheel --outdir "$scratch/from-sdist" . \
   >>"$scratch/build.log" 2>&1) || { cat "$scratch/build.log"; exit 1; }
 for wheel in "$scratch"/wheel/*.whl "$scratch"/from-sdist/*.whl; do

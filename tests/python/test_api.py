@@ -19,7 +19,7 @@ VL = pathlib.Path("/usr/share/fonts/truetype/vlgothic/VL-PGothic-Regular.ttf")
 CHECK = os.environ["QUENLO_CHECK"]
 KEYS = ["file", "index", "sfntVersion", "os2Version", "unitsPerEm", "xAvgCharWidth", "average",
         "weightedAverage", "halfWidth", "halfWidthCount", "fullWidth", "cjkCount", "kind",
-        "suggested", "ok", "patchable"]
+        "suggested", "ok", "patchable", "kept"]
 
 
 def program_json(*arguments):
@@ -70,16 +70,47 @@ def test_fix_to_an_output_leaves_the_font_and_equals_a_fix_in_place(tmp_path):
 def test_fix_ttfont_sets_what_the_fix_writes(tmp_path, font, number):
     # A TrueType font, and a CFF member of a collection.
     ttfont = TTFont(font, fontNumber=number)
-    value = quenlo.fix_ttfont(ttfont)
+    face = quenlo.fix_ttfont(ttfont)
     copy = tmp_path / "copy"
     shutil.copyfile(font, copy)
     index = None if number < 0 else number
     fixed = [face for face in quenlo.fix(copy) if face.index == index][0]
-    assert value == fixed.written == ttfont["OS/2"].xAvgCharWidth
+    assert face.written == fixed.written == ttfont["OS/2"].xAvgCharWidth
+    assert face.file == str(font) and face.index is None
     saved = tmp_path / "saved.otf"
     ttfont.save(saved)
     assert quenlo.check(saved)[0].ok
-    assert quenlo.fix_ttfont(TTFont(saved)) is None
+    again = quenlo.fix_ttfont(TTFont(saved))
+    assert again.written is None and again.ok
+
+
+def test_fix_ttfont_says_why_it_writes_nothing():
+    # Noto Sans CJK JP keeps its 979 on purpose; BIZ UD Gothic, once fixed, is simply right.
+    kept = quenlo.fix_ttfont(TTFont(NOTO_CJK, fontNumber=0))
+    assert (kept.written, kept.ok, kept.kept) == (None, True, True)
+    ttfont = TTFont(BIZ)
+    assert quenlo.fix_ttfont(ttfont).written == 1024
+    right = quenlo.fix_ttfont(ttfont)
+    assert (right.written, right.ok, right.kept) == (None, True, False)
+
+
+def test_fix_ttfont_reads_the_tables_as_changed_and_in_every_flavor(tmp_path):
+    # A table changed in memory is what the program reads: hmtx with every advance doubled.
+    ttfont = TTFont(BIZ)
+    metrics = ttfont["hmtx"].metrics
+    for glyph, (advance, bearing) in metrics.items():
+        metrics[glyph] = (2 * advance, bearing)
+    assert quenlo.fix_ttfont(ttfont).written == 2048
+    for flavor in ("woff", "woff2"):
+        packed = tmp_path / ("font." + flavor)
+        original = TTFont(BIZ)
+        original.flavor = flavor
+        original.save(packed)
+        ttfont = TTFont(packed)
+        assert quenlo.fix_ttfont(ttfont).written == 1024
+        ttfont.save(tmp_path / ("fixed." + flavor))
+        reloaded = TTFont(tmp_path / ("fixed." + flavor))
+        assert reloaded.flavor == flavor and reloaded["OS/2"].xAvgCharWidth == 1024
 
 
 def test_fonts_that_cannot_be_read_raise_font_error(tmp_path):
@@ -100,10 +131,41 @@ def test_fonts_that_cannot_be_read_raise_font_error(tmp_path):
     assert not (tmp_path / "out.ttf").exists()
 
 
+def test_a_failure_leaves_the_faces_that_were_fixed_visible(tmp_path):
+    (tmp_path / "out").mkdir()
+    font = tmp_path / "a.ttf"
+    shutil.copyfile(BIZ, font)
+    with pytest.raises(quenlo.FontError) as error:
+        quenlo.fix([font, tmp_path / "missing.ttf"], output=tmp_path / "out")
+    assert error.value.failures == [(str(tmp_path / "missing.ttf"), None,
+                                     "cannot open it: there is no such file")]
+    assert [(face.written, face.output) for face in error.value.faces] == [
+        (1024, str(tmp_path / "out" / "a.ttf"))]
+    assert quenlo.check(tmp_path / "out" / "a.ttf")[0].ok
+
+
+def test_names_are_paths(tmp_path, monkeypatch):
+    monkeypatch.chdir(tmp_path)
+    shutil.copyfile(BIZ, tmp_path / "-")
+    (face,) = quenlo.check("-")
+    assert face.file == os.path.join(".", "-") and not face.ok
+    assert quenlo.check([]) == [] and quenlo.fix([]) == []
+    # A TTFont is named by its file, not by the standard input the program reads it from.
+    ttfont = TTFont(BIZ)
+    del ttfont["hmtx"]
+    with pytest.raises(quenlo.FontError) as error:
+        quenlo.fix_ttfont(ttfont)
+    assert (error.value.file, error.value.reason) == (str(BIZ), "no 'hmtx' table")
+
+
 def test_commands_run_the_bundled_programs(tmp_path):
     copy = tmp_path / "a.ttf"
     shutil.copyfile(BIZ, copy)
     scripts = pathlib.Path(os.environ["QUENLO_VENV"]) / "bin"
+    # The commands are the programs themselves, not Python scripts that start them.
+    for command in ("quenlo-check", "quenlo"):
+        assert (scripts / command).read_bytes()[:4] == b"\x7fELF"
+        assert quenlo.program(command) == str((scripts / command).resolve())
     assert subprocess.run([scripts / "quenlo-check", copy], capture_output=True).returncode == 1
     assert subprocess.run([scripts / "quenlo", "-w", "1024", copy]).returncode == 0
     module = subprocess.run([scripts / "python", "-m", "quenlo", copy], capture_output=True)

@@ -85,6 +85,7 @@ target_link_libraries(wine_end_to_end_test PRIVATE quenlo_run_program GTest::gte
 target_compile_definitions(wine_end_to_end_test PRIVATE
   QUENLO_WINE="${QUENLO_WINE}" QUENLO_WINE_PREFIX="${prefix}"
   QUENLO_WINDOWS_PROGRAM="${windows_program}" QUENLO_LAUNCHER="${windows_launcher}"
+  QUENLO_WINDOWS_CONSOLE_PROGRAM="${windows_dir}/console/quenlo.exe"
   QUENLO_TEXT_METRICS="${windows_text_metrics}" QUENLO_NO_FONTS="${no_fonts}"
   QUENLO_LINUX_PROGRAM="$<TARGET_FILE:quenlo>"
   QUENLO_WINDOWS_CHECK="${windows_check}" QUENLO_CHECK_PROGRAM="$<TARGET_FILE:quenlo-check>")

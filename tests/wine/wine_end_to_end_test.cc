@@ -23,6 +23,8 @@ namespace {
 const char kWine[] = QUENLO_WINE;
 const char kPrefix[] = QUENLO_WINE_PREFIX;
 const char kProgram[] = QUENLO_WINDOWS_PROGRAM;
+// The console build, which the Python package installs as its quenlo command.
+const char kConsoleProgram[] = QUENLO_WINDOWS_CONSOLE_PROGRAM;
 const char kLauncher[] = QUENLO_LAUNCHER;
 const char kRealFont[] = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 const char kWindowsCheck[] = QUENLO_WINDOWS_CHECK;
@@ -445,6 +447,25 @@ TEST_F(WineTest, PrintedFixRunsAsPastedIntoACommandPrompt) {
   arguments.push_back("set.ttc");
   EXPECT_EQ(UnderWine(dir_, arguments).status, 0);
   for (const std::string& name : renamed) EXPECT_EQ(ReadFileBytes(dir_.Path(name)), CjkFont(980));
+}
+
+// The console build says on standard error what the GUI program shows in a box, shows no box,
+// and patches as the GUI program does.
+TEST_F(WineTest, ConsoleBuildReportsOnStandardErrorWithoutABox) {
+  WriteFileBytes(dir_.Path("a.ttf"), CjkFont(980));
+  const Outcome refused = UnderWine(dir_, {kConsoleProgram, "-w", "0", "a.ttf"});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_TRUE(MessageBoxes(refused.err).empty()) << refused.err;
+  EXPECT_NE(refused.err.find("Incorrect width.\n\nUsage:\nQuenlo [-w <Width>] <Full TTF file "
+                             "name>\n"),
+            std::string::npos)
+      << refused.err;
+  const Outcome patched = UnderWine(dir_, {kConsoleProgram, "-w", "500", "a.ttf"}, false);
+  EXPECT_EQ(patched.status, 0);
+  EXPECT_EQ(patched.err, "");
+  Bytes expected = CjkFont(980);
+  PutBigEndian16(expected, TableOffset(expected, "OS/2") + 2, 500);
+  EXPECT_EQ(ReadFileBytes(dir_.Path("a.ttf")), expected);
 }
 
 // What GDI reports of a font at 100 pixels, read by the tests' own Windows program.
