@@ -13,8 +13,8 @@ for build in one two; do
   cmake --build "$work/$build" >>"$work/$build.log" 2>&1 || { cat "$work/$build.log"; exit 1; }
 done
 status=0
-for exe in "$work"/one/*.exe; do
-  name=$(basename "$exe")
+for exe in "$work"/one/*.exe "$work"/one/console/*.exe; do
+  name=${exe#"$work"/one/}
   if cmp "$exe" "$work/two/$name"; then
     echo "$name: two builds are identical"
   else
