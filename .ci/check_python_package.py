@@ -98,6 +98,7 @@ def check_sdist(path):
     needed = {"CMakeLists.txt", "setup.py", "pyproject.toml", "LICENSE", "python/quenlo/__init__.py",
               "python/quenlo/py.typed", "reader/font_faces.cc", "posix/main_check_posix.cc",
               "windows/main_check_windows.cc", "cmake/install.cmake", "docs/quenlo-check.1",
+              "install/fixed_copy.cc",
               "common/version.h.in"}
     return [f"{path.name} lacks {name}" for name in sorted(needed - names)]
 

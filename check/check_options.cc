@@ -10,7 +10,9 @@
 #include "reader/standard_input.h"
 
 const char kCheckUsage[] =
-    "Usage: quenlo-check [--fix [--output PATH]] [--json] FONT...\n"
+    "Usage: quenlo-check [--fix [--output PATH] | --install [--family NAME]] [--json]\n"
+    "                    [--installed] FONT...\n"
+    "       quenlo-check --uninstall\n"
     "Tells whether each face of each font holds the xAvgCharWidth (OS/2 table) that Windows\n"
     "needs to size text cells, and prints the command that sets it.\n"
     "  --fix      write the width each face needs into the font, TrueType or CFF, and into\n"
@@ -20,14 +22,19 @@ const char kCheckUsage[] =
     "             with --fix: write the fixed font to PATH, a new file put in place in one\n"
     "             step (for several fonts, a folder where each keeps its name), and leave\n"
     "             FONT as it was; a font that needs nothing is copied as it is\n"
+    "  --installed  check every font installed for you and for all users, by family\n"
+    "  --install  install for you alone a fixed copy of each font that needs it, under a new\n"
+    "             family (the old one and \" Fixed\"), leaving the font as it is\n"
+    "  --family NAME  with --install and one face: the copy's whole family\n"
+    "  --uninstall  remove every fixed copy that --install installed for you\n"
     "  --json     write a JSON array, one object per face, instead of lines\n"
     "  --help     show this help and exit\n"
     "  --version  show the version and exit\n"
     "  --         end of options: every argument after it is a font\n"
     "FONT - reads a font from standard input, once.\n"
-    "Exit status: 0 when every face is ok (with --fix: afterwards), 1 when some face needs\n"
-    "another width, 2 when a file cannot be read or written, the command line is wrong or the\n"
-    "report cannot be written.";
+    "Exit status: 0 when every face is ok (with --fix: afterwards; with --install: or has a\n"
+    "fixed copy), 1 when some face needs another width, 2 when a file cannot be read or\n"
+    "written, the command line is wrong or the report cannot be written.";
 
 Options ReadOptions(const std::vector<std::string>& arguments) {
   Options options;
@@ -48,6 +55,14 @@ Options ReadOptions(const std::vector<std::string>& arguments) {
       options.fix = true;
     } else if (argument == "--json") {
       options.json = true;
+    } else if (argument == "--installed") {
+      options.installed = true;
+    } else if (argument == "--install") {
+      options.install = true;
+    } else if (argument == "--uninstall") {
+      options.uninstall = true;
+    } else if (argument == "--family" && i + 1 < arguments.size()) {
+      options.family = arguments[++i];
     } else if (argument == "--help") {
       options.help = true;
     } else if (argument == "--version") {
@@ -99,6 +114,15 @@ std::string OutputsClash(const Options& options) {
 
 std::string OutputProblem(const Options& options) {
   const auto inputs = std::count(options.files.begin(), options.files.end(), kStandardInput);
+  if (options.uninstall &&
+      (options.fix || options.install || options.installed || !options.files.empty())) {
+    return "--uninstall goes alone";
+  }
+  if (options.install && options.fix) return "--install and --fix do not go together";
+  if (!options.family.empty() && !options.install) return "--family goes with --install";
+  if (options.install && inputs > 0) {
+    return "a font read from standard input cannot be installed: give its file";
+  }
   if (inputs > 1) return "standard input (-) can be read only once";
   if (options.output && !options.fix) return "--output goes with --fix";
   if (options.fix && inputs > 0 && !options.output) {

@@ -11,6 +11,10 @@ extern const char kCheckUsage[];
 struct Options {
   bool fix = false;
   bool json = false;
+  bool installed = false;  // also every font installed for this user and for all users
+  bool install = false;    // install fixed copies for the user, leaving the fonts as they are
+  bool uninstall = false;  // remove the fixed copies installed for the user
+  std::string family;      // with --install, the whole family of the one face copied
   bool help = false;
   bool version = false;
   std::optional<std::string> output;
@@ -22,11 +26,12 @@ struct Options {
   std::string optionAlsoAFile;
 };
 
-// Reads "quenlo-check [--fix [--output PATH]] [--json] FONT..." from the arguments after the
-// program's name, and looks whether the output is a folder.
+// Reads "quenlo-check [--fix [--output PATH] | --install [--family NAME]] [--json] [--installed]
+// FONT..." or "quenlo-check --uninstall" from the arguments after the program's name, and looks
+// whether the output is a folder.
 Options ReadOptions(const std::vector<std::string>& arguments);
 
-// Why the files and --output do not go together, or "" when they do.
+// Why the files and the options do not go together, or "" when they do.
 std::string OutputProblem(const Options& options);
 
 // Why, with --output naming a folder, the outputs would overwrite each other or a font still to

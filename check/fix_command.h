@@ -16,8 +16,12 @@ struct FixPrograms {
 // "" when quenlo cannot take that name on this platform, or one that long.
 std::string FixCommand(const FixPrograms& programs, const std::string& path, std::int32_t width);
 
-// The command line that runs quenlo-check --fix on path, quoted so that it works when pasted.
+// The command line that runs quenlo-check --fix on path, quoted so that it works when pasted;
+// "" when no such line can carry the name.
 std::string CheckFixCommand(const FixPrograms& programs, const std::string& path);
+
+// The command line that runs quenlo-check --install on path, as CheckFixCommand does --fix.
+std::string CheckInstallCommand(const FixPrograms& programs, const std::string& path);
 
 // The programs beside the running check, from the path it was started by (argv[0] on POSIX
 // systems, the program's full path on Windows).

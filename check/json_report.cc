@@ -3,7 +3,7 @@
 
 #include "check/report.h"
 #include "check/shown_name.h"
-#include "check/utf8.h"
+#include "common/utf8.h"
 #include "sfnt/sfnt.h"
 
 namespace {
@@ -84,7 +84,7 @@ std::string JsonString(const std::string& text) {
   return json + "\"";
 }
 
-std::string FaceJson(const std::string& file, const FaceSummary& face) {
+std::string FaceJson(const std::string& file, const FaceSummary& face, const FaceContext& context) {
   const WidthVerdict& v = face.verdict;
   return "{\"file\": " + JsonString(file) + ", \"index\": " + Index(face.index) +
          ", \"sfntVersion\": " + SfntVersion(face.sfntVersion) +
@@ -98,7 +98,14 @@ std::string FaceJson(const std::string& file, const FaceSummary& face) {
          ", \"fullWidth\": " + OptionalNumber(v.fullWidth) +
          ", \"cjkCount\": " + std::to_string(v.cjkCount) + ", \"kind\": " + KindName(v.kind) +
          ", \"suggested\": " + std::to_string(v.suggested) + ", \"ok\": " + Bool(v.ok) +
-         ", \"patchable\": " + Bool(Patchable(face)) + ", \"kept\": " + Bool(v.keptStored) + "}";
+         ", \"patchable\": " + Bool(Patchable(face)) + ", \"kept\": " + Bool(v.keptStored) +
+         (context.installed
+              ? ", \"family\": " + JsonString(context.family) +
+                    ", \"style\": " + JsonString(context.style) +
+                    ", \"copy\": " + (context.copy ? JsonString(*context.copy) : "null") +
+                    ", \"copyFamily\": " + (context.copy ? JsonString(context.copyFamily) : "null")
+              : "") +
+         "}";
 }
 
 std::string ErrorJson(const std::string& file, const std::optional<std::uint32_t>& index,

@@ -13,6 +13,16 @@
 // Whether quenlo can set the face's width: a whole TrueType file, not a collection's member.
 bool Patchable(const FaceSummary& face);
 
+// What is known of a face beyond its file: for an installed font, its family and style as
+// programs show them, and the fixed copy installed for the user, if there is one.
+struct FaceContext {
+  bool installed = false;  // the font is installed: its fix is a copy installed for the user
+  std::string family;
+  std::string style;
+  std::optional<std::string> copy;  // the path of the face's fixed copy; none when it has none
+  std::string copyFamily;           // the copy's family
+};
+
 // The face's name in messages: the file as ShownName shows it, and #N for a collection's member.
 std::string FaceName(const std::string& file, const FaceSummary& face);
 
@@ -24,8 +34,11 @@ std::int32_t NeededWidth(const FaceSummary& face);
 // uses the same OS/2 table, face among them, given only when some of them need another value.
 // The first of them names the others, each later one refers to the first, so that the report
 // grows with the members and not with their square. The commands run the programs as given.
+// With an installed font's context, the face is named by its family and style before its file,
+// and its fix is a copy installed for the user.
 std::string FaceLines(const std::string& file, const FaceSummary& face,
-                      const std::vector<std::uint32_t>& sharing, const FixPrograms& programs);
+                      const std::vector<std::uint32_t>& sharing, const FixPrograms& programs,
+                      const FaceContext& context = {});
 
 // The lines for people about a face that --fix has dealt with: the face as it was found, then
 // what was written, or why nothing was. copySharing lists, in order, every member that now uses
@@ -33,8 +46,15 @@ std::string FaceLines(const std::string& file, const FaceSummary& face,
 std::string FixedFaceLines(const std::string& file, const FaceSummary& face, const FaceFix& fix,
                            const std::vector<std::uint32_t>& copySharing);
 
-// The JSON object of a readable face, on one line.
-std::string FaceJson(const std::string& file, const FaceSummary& face);
+// The JSON object of a readable face, on one line; with an installed font's context, also
+// "family", "style", "copy" and "copyFamily" (null when it has no copy).
+std::string FaceJson(const std::string& file, const FaceSummary& face,
+                     const FaceContext& context = {});
+
+// The line for people about the fixed copy of file installed for the user, with the families to
+// choose in programs; "" when none was installed.
+std::string InstalledLines(const std::string& file, const std::string& copy,
+                           const std::vector<std::string>& families);
 
 // The JSON object of a face that --fix has dealt with: the face as it was found, "written", the
 // value now stored for it, or null when its value did not change, and with --output "output",

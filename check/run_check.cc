@@ -9,11 +9,13 @@
 #include "check/check_options.h"
 #include "check/report.h"
 #include "check/shown_name.h"
+#include "common/font_install.h"
 #include "common/output.h"
 #include "common/output_file.h"
 #include "common/version.h"
 #include "fixer/fix_copy.h"
 #include "fixer/fix_font.h"
+#include "install/install_font.h"
 #include "reader/font_faces.h"
 #include "reader/standard_input.h"
 
@@ -102,11 +104,48 @@ class Output {
   std::string pending_;
 };
 
-// Checks, or with --fix fixes, one file and writes its report; returns the worst status among
-// its faces (after the fix), or -1 when the report could not be written.
+// What is known of each face of file beyond it, with --installed or --install: its family and
+// style, and the fixed copy installed for the faces that need another width (the k-th of them is
+// the copy's k-th face).
+std::vector<FaceContext> Contexts(const std::string& file, const Options& options,
+                                  const FontFix& fix, const Installed& installed) {
+  const std::vector<FaceSummary>& faces = fix.font.faces;
+  std::vector<FaceContext> contexts(faces.size());
+  if (!options.installed && !options.install) return contexts;
+  const std::vector<FaceNames> names = ReadFaceNames(file);
+  std::string copy = installed.path;
+  std::vector<std::string> copyFamilies;
+  for (const CopiedFace& face : installed.faces) copyFamilies.push_back(face.family);
+  const bool needsFix = std::any_of(faces.begin(), faces.end(),
+                                    [](const FaceSummary& face) { return WantedWidth(face); });
+  if (copy.empty() && !options.install && needsFix) {
+    copy = InstalledCopyOf(file);
+    for (const FaceNames& face : ReadFaceNames(copy)) copyFamilies.push_back(face.family);
+  }
+  std::size_t copied = 0;
+  for (std::size_t i = 0; i < faces.size(); ++i) {
+    FaceContext& context = contexts[i];
+    context.installed = options.installed;
+    if (i < names.size()) {
+      context.family = names[i].family;
+      context.style = names[i].style;
+    }
+    if (!copy.empty() && WantedWidth(faces[i]) && copied < copyFamilies.size()) {
+      context.copy = copy;
+      context.copyFamily = copyFamilies[copied++];
+    }
+  }
+  return contexts;
+}
+
+// Checks, or with --fix fixes, or with --install installs a fixed copy of, one file and writes
+// its report; returns the worst status among its faces (after the fix), or -1 when the report
+// could not be written.
 int CheckFile(const std::string& file, const Options& options, const FixPrograms& programs,
               bool* first, Fixable* fixable) {
   FontFix fix;
+  Installed installed;
+  if (options.install) installed = InstallFixedCopy(file, options.family);
   const std::optional<std::string> output =
       options.output ? std::optional<std::string>(OutputOf(options, file)) : std::nullopt;
   if (output) {
@@ -136,6 +175,7 @@ int CheckFile(const std::string& file, const Options& options, const FixPrograms
       options.fix || options.json ? std::vector<const Members*>() : TableSharers(fix, &groups);
   const auto copySharing =
       options.fix && !options.json ? CopySharers(fix, &copies) : std::vector<const Members*>();
+  const std::vector<FaceContext> contexts = Contexts(file, options, fix, installed);
   int status = kCheckAllOk;
   for (std::size_t i = 0; i < fix.font.faces.size(); ++i) {
     const FaceSummary& face = fix.font.faces[i];
@@ -149,22 +189,34 @@ int CheckFile(const std::string& file, const Options& options, const FixPrograms
     bool added = true;
     if (options.json) {
       added = addJson(options.fix ? FixedFaceJson(file, face, faceFix.written, output)
-                                  : FaceJson(file, face));
+                                  : FaceJson(file, face, contexts[i]));
     } else if (options.fix) {
       added = report.Add(FixedFaceLines(file, face, faceFix, *copySharing[i]));
     } else {
-      added = report.Add(FaceLines(file, face, *sharing[i], programs));
+      added = report.Add(FaceLines(file, face, *sharing[i], programs, contexts[i]));
     }
     if (!added) return -1;
-    if (!face.verdict.ok && !faceFix.written) status = std::max(status, kCheckNeedsFix);
+    const bool copied = options.install && contexts[i].copy;
+    if (!face.verdict.ok && !faceFix.written && !copied) status = std::max(status, kCheckNeedsFix);
     if (!options.fix && WantedWidth(face)) {
-      if (fixable->files.empty() || fixable->files.back() != file) fixable->files.push_back(file);
+      if (fixable->files.empty() || fixable->files.back() != file) {
+        fixable->files.push_back(file);
+        fixable->facesOf.push_back(0);
+      }
       ++fixable->faces;
+      ++fixable->facesOf.back();
     }
   }
   if (output && !options.json && !report.Add(shown + ": written to " + ShownName(*output) + "\n")) {
     return -1;
   }
+  if (!installed.error.empty()) {
+    PrintError(kProgram + shown + ": " + installed.error + "; no copy was installed");
+    status = kCheckTrouble;
+  }
+  std::vector<std::string> families;
+  for (const CopiedFace& face : installed.faces) families.push_back(face.family);
+  if (!options.json && !report.Add(InstalledLines(file, installed.path, families))) return -1;
   if (fix.signatureBroken) {
     PrintError(kProgram + shown +
                ": its digital signature (the 'DSIG' table) no longer matches the font; sign it "
@@ -175,6 +227,20 @@ int CheckFile(const std::string& file, const Options& options, const FixPrograms
 
 int CannotWrite() {
   PrintError(std::string(kProgram) + "cannot write the report to standard output");
+  return kCheckTrouble;
+}
+
+// Removes the fixed copies installed for the user, and says which.
+int Uninstall() {
+  std::string why;
+  const std::vector<std::string> removed = UninstallFixedCopies(&why);
+  std::string lines;
+  for (const std::string& path : removed)
+    lines += "removed the fixed copy " + ShownName(path) + "\n";
+  if (removed.empty() && why.empty()) lines = "no fixed copy of Quenlo's is installed for you\n";
+  if (!PrintOutput(lines)) return CannotWrite();
+  if (why.empty()) return kCheckAllOk;
+  PrintError(kProgram + ShownName(why));
   return kCheckTrouble;
 }
 
@@ -200,12 +266,20 @@ int RunCheckCounting(const std::vector<std::string>& arguments, const FixProgram
     const std::string text = options.help ? kCheckUsage : std::string("quenlo-check ") + kVersion;
     return PrintOutput(text + "\n") ? kCheckAllOk : CannotWrite();
   }
-  if (options.files.empty()) {
-    PrintError(std::string(kProgram) + "no font given\n\n" + kCheckUsage);
-    return kCheckTrouble;
-  }
   if (const std::string problem = OutputProblem(options); !problem.empty()) {
     PrintError(kProgram + problem + "\n\n" + kCheckUsage);
+    return kCheckTrouble;
+  }
+  if (options.uninstall) return Uninstall();
+  std::vector<std::string> files = options.files;
+  if (options.installed) {
+    const std::vector<std::string> installed = InstalledFontFiles();
+    files.insert(files.end(), installed.begin(), installed.end());
+  }
+  if (files.empty()) {
+    PrintError(std::string(kProgram) + (options.installed
+                                            ? "no font is installed\n"
+                                            : "no font given\n\n" + std::string(kCheckUsage)));
     return kCheckTrouble;
   }
   if (const std::string clash = OutputsClash(options); !clash.empty()) {
@@ -215,7 +289,7 @@ int RunCheckCounting(const std::vector<std::string>& arguments, const FixProgram
   if (options.json && !PrintOutput("[")) return CannotWrite();
   int status = kCheckAllOk;
   bool first = true;
-  for (const std::string& file : options.files) {
+  for (const std::string& file : files) {
     const int fileStatus = CheckFile(file, options, programs, &first, fixable);
     if (fileStatus < 0) return CannotWrite();
     status = std::max(status, fileStatus);

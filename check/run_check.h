@@ -21,6 +21,7 @@ int RunCheck(const std::vector<std::string>& arguments, const FixPrograms& progr
 struct Fixable {
   int faces = 0;
   std::vector<std::string> files;
+  std::vector<int> facesOf;  // how many faces of each file
 };
 
 // Runs as RunCheck does and, without --fix, counts into fixable the faces that --fix would write.

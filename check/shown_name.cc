@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "check/utf8.h"
+#include "common/utf8.h"
 
 namespace {
 

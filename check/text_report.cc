@@ -49,10 +49,15 @@ std::string Reason(const FaceSummary& face) {
   return "average advance of the glyphs, the rule of " + version + ", " + proportional;
 }
 
-std::string Remedy(const std::string& file, const FaceSummary& face, const FixPrograms& programs) {
+std::string Remedy(const std::string& file, const FaceSummary& face, const FixPrograms& programs,
+                   const FaceContext& context) {
   const std::int32_t width = face.verdict.suggested;
   if (width < 1 || width > kMaxWidth) {
     return "  it cannot be fixed: a width must lie in 1.." + Number(kMaxWidth) + "\n";
+  }
+  if (context.copy) {
+    return "  a fixed copy is installed for you: choose \"" + ShownName(context.copyFamily) +
+           "\" in your programs\n";
   }
   // A command with "-" would read standard input again, or a file of that name.
   if (file == kStandardInput) {
@@ -67,8 +72,11 @@ std::string Remedy(const std::string& file, const FaceSummary& face, const FixPr
   // quenlo patches single TrueType-outline fonts only; the check's own fix writes the others. A
   // name that quenlo cannot take (a quote beside a blank, a length past its limit) is no problem
   // for the check's fix.
-  std::string command = Patchable(face) ? FixCommand(programs, file, width) : "";
-  if (command.empty()) command = CheckFixCommand(programs, file);
+  // An installed font belongs to the system or is in use: a renamed copy is installed instead.
+  std::string command = context.installed ? CheckInstallCommand(programs, file)
+                        : Patchable(face) ? FixCommand(programs, file, width)
+                                          : "";
+  if (command.empty() && !context.installed) command = CheckFixCommand(programs, file);
   if (command.empty()) {
     return "  fix: rename the file first, then check it again: its name holds a character that "
            "some shell would read as more than itself\n";
@@ -108,9 +116,15 @@ std::string Sharers(const std::vector<std::uint32_t>& members, std::uint32_t fac
   return "#" + Number(members.front()) + " and the members named under it";
 }
 
-// The face's stored value and its verdict, on one line.
-std::string VerdictLine(const std::string& file, const FaceSummary& face) {
-  const std::string found = FaceName(file, face) + ": xAvgCharWidth " + Number(face.xAvgCharWidth);
+// The face's stored value and its verdict, on one line; an installed font's face by its family and
+// style first.
+std::string VerdictLine(const std::string& file, const FaceSummary& face,
+                        const FaceContext& context = {}) {
+  const std::string names =
+      context.style.empty() ? context.family : context.family + " " + context.style;
+  const std::string label =
+      names.empty() ? FaceName(file, face) : ShownName(names) + " (" + FaceName(file, face) + ")";
+  const std::string found = label + ": xAvgCharWidth " + Number(face.xAvgCharWidth);
   if (face.verdict.ok) return found + " ok: " + Reason(face) + "\n";
   return found + ", should be " + Number(face.verdict.suggested) + ": " + Reason(face) + "\n";
 }
@@ -122,9 +136,10 @@ std::int32_t NeededWidth(const FaceSummary& face) {
 }
 
 std::string FaceLines(const std::string& file, const FaceSummary& face,
-                      const std::vector<std::uint32_t>& sharing, const FixPrograms& programs) {
-  std::string lines = VerdictLine(file, face);
-  if (!face.verdict.ok) lines += Remedy(file, face, programs);
+                      const std::vector<std::uint32_t>& sharing, const FixPrograms& programs,
+                      const FaceContext& context) {
+  std::string lines = VerdictLine(file, face, context);
+  if (!face.verdict.ok) lines += Remedy(file, face, programs, context);
   if (sharing.size() > 1 && face.index) {
     lines += "  its OS/2 table is shared with " + Sharers(sharing, *face.index) +
              ": one write changes them all\n";

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "check/shown_name.h"
-#include "check/utf8.h"
+#include "common/utf8.h"
 #include "fuzz/require.h"
 
 // Shown as it is, or escaped so that it reads back as that one name and holds nothing that a

@@ -33,6 +33,14 @@ std::string AsPath(const std::string& name) {
   return !name.empty() && name[0] == '-' ? "./" + name : name;
 }
 
+// The command line that runs quenlo-check with option on path.
+std::string CheckCommand(const FixPrograms& programs, const std::string& option,
+                         const std::string& path) {
+  const std::string program = Word(programs.check);
+  const std::string file = Word(AsPath(path));
+  return program.empty() || file.empty() ? "" : program + " " + option + " " + file;
+}
+
 }  // namespace
 
 std::string FixCommand(const FixPrograms& programs, const std::string& path, std::int32_t width) {
@@ -51,9 +59,11 @@ std::string FixCommand(const FixPrograms& programs, const std::string& path, std
 }
 
 std::string CheckFixCommand(const FixPrograms& programs, const std::string& path) {
-  const std::string program = Word(programs.check);
-  const std::string file = Word(AsPath(path));
-  return program.empty() || file.empty() ? "" : program + " --fix " + file;
+  return CheckCommand(programs, "--fix", path);
+}
+
+std::string CheckInstallCommand(const FixPrograms& programs, const std::string& path) {
+  return CheckCommand(programs, "--install", path);
 }
 
 FixPrograms ProgramsBeside(const std::string& started) {

@@ -187,8 +187,10 @@ TEST_F(CheckTest, UnreadableFileSaysPermissionDenied) {
 TEST_F(CheckTest, HelpAndVersionGoToStandardOutput) {
   const Outcome help = Check({"--help"});
   EXPECT_EQ(help.status, 0);
-  EXPECT_EQ(help.out.substr(0, 61),
-            "Usage: quenlo-check [--fix [--output PATH]] [--json] FONT...\n");
+  EXPECT_EQ(help.out.substr(0, help.out.find("Tells")),
+            "Usage: quenlo-check [--fix [--output PATH] | --install [--family NAME]] [--json]\n"
+            "                    [--installed] FONT...\n"
+            "       quenlo-check --uninstall\n");
   EXPECT_EQ(help.err, "");
   const Outcome version = Check({"--version"});
   EXPECT_EQ(version.status, 0);

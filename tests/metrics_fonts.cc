@@ -182,3 +182,53 @@ Bytes ProportionalFont(std::int16_t stored) {
   font.cmap = CmapTable({{3, 1, CmapFormat4({{0x20, 0x7E, 1}})}});
   return BuildMetricsFont(font);
 }
+
+Bytes NameTable(const std::vector<NameEntry>& entries) {
+  Bytes records;
+  Bytes storage;
+  for (const NameEntry& entry : entries) {
+    Bytes text;
+    for (const char c : entry.text) {
+      if (entry.platformID != 1) text.push_back(0);  // UTF-16BE of ASCII
+      text.push_back(static_cast<unsigned char>(c));
+    }
+    Append16(records, entry.platformID);
+    Append16(records, entry.platformID == 1 ? 0 : 1);
+    Append16(records, entry.languageID);
+    Append16(records, entry.nameID);
+    Append16(records, static_cast<std::uint32_t>(text.size()));
+    Append16(records, static_cast<std::uint32_t>(storage.size()));
+    storage.insert(storage.end(), text.begin(), text.end());
+  }
+  Bytes table;
+  Append16(table, 0);
+  Append16(table, static_cast<std::uint32_t>(entries.size()));
+  Append16(table, static_cast<std::uint32_t>(6 + records.size()));
+  table.insert(table.end(), records.begin(), records.end());
+  table.insert(table.end(), storage.begin(), storage.end());
+  return table;
+}
+
+Bytes NamedCjkFont(std::int16_t stored, const std::string& family) {
+  MetricsFont font;
+  font.xAvgCharWidth = stored;
+  font.advances = std::vector<std::uint16_t>(96, 500);
+  font.advances[0] = 0;
+  font.advances.resize(96 + 1000, 1000);
+  font.cmap = CmapTable({{3, 10, CmapFormat12({{0x20, 0x7E, 1}, {0x4E00, 0x4E00 + 999, 96}})}});
+  std::string postScript;
+  for (const char c : family) {
+    if (c != ' ') postScript += c;
+  }
+  font.more = {{"name", NameTable({{3, 0x409, 1, family},
+                                   {3, 0x409, 2, "Regular"},
+                                   {3, 0x409, 3, "Test: " + family},
+                                   {3, 0x409, 4, family},
+                                   {3, 0x409, 5, "Version 1.0"},
+                                   {3, 0x409, 6, postScript + "-Regular"},
+                                   {3, 0x411, 1, family},
+                                   {3, 0x411, 4, family},
+                                   {1, 0, 1, family},
+                                   {1, 0, 4, family}})}};
+  return BuildMetricsFont(font);
+}

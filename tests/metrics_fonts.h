@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "tests/font_builder.h"
@@ -54,6 +55,22 @@ Bytes BuildCollection(const std::vector<Bytes>& fonts, bool os2SharedWithFirst =
 
 // A CJK font with 1:2 widths: U+0020..U+007E at 500, 1000 ideographs at 1000.
 Bytes CjkFont(std::int16_t stored, std::uint32_t sfntVersion = 0x00010000);
+
+// One record of a name table, of ASCII text: stored as UTF-16BE on platform 3, as bytes on the
+// Macintosh platform (1).
+struct NameEntry {
+  std::uint16_t platformID;
+  std::uint16_t languageID;
+  std::uint16_t nameID;
+  std::string text;
+};
+
+// A name table of format 0 with the records in this order.
+Bytes NameTable(const std::vector<NameEntry>& entries);
+
+// CjkFont(stored) with a name table for family: its family, style, unique, full, version and
+// PostScript names in US English, its family and full names in Japanese and on the Macintosh.
+Bytes NamedCjkFont(std::int16_t stored, const std::string& family);
 
 // A proportional font whose every rule gives 980: U+0020..U+007E, 47 at 960 and 48 at 1000.
 Bytes ProportionalFont(std::int16_t stored);

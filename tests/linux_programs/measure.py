@@ -2,9 +2,11 @@
 """Loads fonts as shipped and after `quenlo-check --fix` into programs on Linux that read
 xAvgCharWidth, and checks what each makes of it at 16 px: Firefox ESR's text fields (headless),
 Qt's average character width (PyQt5, offscreen), and Chromium's text fields, which are measured
-and held to what Chromium does today, not judged. Fonts are served from a loopback address;
-nothing leaves the machine. Prints the figures and writes them as JSON, from which
-readme_rows.py makes the README's rows.
+and held to what Chromium does today, not judged. Then installs a fixed copy of BIZ UD Gothic
+with `quenlo-check --install` into a home of its own, where fontconfig finds it by its new
+family and Firefox's fields in that family are as narrow as the fixed font's. Fonts are served
+from a loopback address; nothing leaves the machine. Prints the figures and writes them as
+JSON, from which readme_rows.py makes the rows of docs/programs.md.
 
     measure.py --check build/quenlo-check [--json figures.json]"""
 import argparse
@@ -34,18 +36,19 @@ FONTS = [
         "/usr/share/fonts/truetype/noto/NotoSansMono-Regular.ttf"), None, False),
 ]
 TIMEOUT = 60
+INSTALLED = 1  # the font of FONTS whose fixed copy is installed for the user: BIZ UD Gothic
 
 PAGE = """<!doctype html><html><head><meta charset="utf-8"><style>{faces}
 textarea, input {{ font-size: {px}px; }}</style></head><body>{fields}
 <script>
 const names = {names};
-Promise.all(names.map(n => document.fonts.load("{px}px " + n))).then(() => {{
+Promise.all(Object.values(names).map(f => document.fonts.load("{px}px " + f))).then(() => {{
   const width = id => document.getElementById(id).getBoundingClientRect().width;
   const found = {{}};
-  for (const n of names) {{
+  for (const [n, f] of Object.entries(names)) {{
     found[n] = {{textarea: width("t" + n), input: width("i" + n),
                 textarea2: width("T" + n), input2: width("I" + n),
-                loaded: document.fonts.check("{px}px " + n)}};
+                loaded: document.fonts.check("{px}px " + f)}};
   }}
   fetch("/result", {{method: "POST", body: JSON.stringify(found)}});
 }});
@@ -64,7 +67,7 @@ def prepare(check, scratch):
         fix = subprocess.run([check, "--fix", str(copy)], capture_output=True, text=True)
         if fix.returncode != 0:
             sys.exit(f"quenlo-check --fix {copy} failed: {fix.stderr}")
-        entry = {"name": name, "cjk": cjk, "file": path.name, "member": member}
+        entry = {"name": name, "cjk": cjk, "file": path.name, "member": member, "source": path}
         for state, source in (("shipped", path), ("fixed", copy)):
             font = TTFont(source, fontNumber=member if member is not None else -1)
             single = scratch / f"{state}-{len(fonts)}.otf"
@@ -81,24 +84,21 @@ def prepare(check, scratch):
     return fonts
 
 
-def browser_widths(command, fonts, scratch):
-    """What the page measures in a browser: each font's text area, input and '0'."""
-    faces, fields, names = "", "", []
-    for i, font in enumerate(fonts):
-        for state in ("shipped", "fixed"):
-            family = f"f{i}{state}"
-            names.append(family)
-            faces += (f'\n@font-face {{ font-family: "{family}"; '
-                      f'src: url("{pathlib.Path(font[state]["path"]).name}"); }}')
-            # Each field also at twice the columns: the difference is the columns alone, and
-            # what remains of the narrower one is the padding.
-            for suffix, columns in (("", COLUMNS), ("2", 2 * COLUMNS)):
-                fields += (f'\n<div><textarea id="{"tT"[bool(suffix)]}{family}" '
-                           f'cols="{columns}" style="font-family: {family}"></textarea>'
-                           f'<input id="{"iI"[bool(suffix)]}{family}" size="{columns}" '
-                           f'style="font-family: {family}"></div>')
+def page_widths(command, faces, families, scratch, home=None):
+    """What a page measures in a browser: for each id, a text area and an input of COLUMNS and
+    of twice that in the CSS font family families[id], with the @font-face rules faces. The
+    browser's home is a profile of its own, or home."""
+    fields = ""
+    for key, family in families.items():
+        # Each field also at twice the columns: the difference is the columns alone, and what
+        # remains of the narrower one is the padding.
+        for suffix, columns in (("", COLUMNS), ("2", 2 * COLUMNS)):
+            fields += (f'\n<div><textarea id="{"tT"[bool(suffix)]}{key}" '
+                       f"cols=\"{columns}\" style='font-family: {family}'></textarea>"
+                       f'<input id="{"iI"[bool(suffix)]}{key}" size="{columns}" '
+                       f"style='font-family: {family}'></div>")
     (scratch / "page.html").write_text(PAGE.format(faces=faces, fields=fields, px=PX,
-                                                   names=json.dumps(names)))
+                                                   names=json.dumps(families)))
     result = {}
     arrived = threading.Event()
 
@@ -115,10 +115,11 @@ def browser_widths(command, fonts, scratch):
     server = http.server.ThreadingHTTPServer(
         ("127.0.0.1", 0), functools.partial(Handler, directory=str(scratch)))
     threading.Thread(target=server.serve_forever, daemon=True).start()
-    profile = tempfile.mkdtemp(dir=scratch)
+    profile = tempfile.mkdtemp(dir=home or scratch)
     url = f"http://127.0.0.1:{server.server_port}/page.html"
     browser = subprocess.Popen(command(profile) + [url], stdout=subprocess.DEVNULL,
-                               stderr=subprocess.DEVNULL, env=dict(os.environ, HOME=profile))
+                               stderr=subprocess.DEVNULL,
+                               env=dict(os.environ, HOME=str(home or profile)))
     try:
         if not arrived.wait(TIMEOUT):
             sys.exit(f"{command(profile)[0]} sent no measurements within {TIMEOUT} s")
@@ -126,22 +127,48 @@ def browser_widths(command, fonts, scratch):
         browser.kill()
         browser.wait()
         server.shutdown()
-    for family, found in result.items():
+    for key, found in result.items():
         if not found["loaded"]:
-            sys.exit(f"{command(profile)[0]} did not load the font {family}")
-    found = []
-    for i in range(len(fonts)):
-        found.append({})
+            sys.exit(f"{command(profile)[0]} did not load the font {families[key]}")
+    return {key: {field: {"width": widths[field],
+                          "column": (widths[field + "2"] - widths[field]) / COLUMNS,
+                          "padding": 2 * widths[field] - widths[field + "2"]}
+                  for field in ("textarea", "input")}
+            for key, widths in result.items()}
+
+
+def browser_widths(command, fonts, scratch):
+    """What the page measures in a browser: each font's text area and input, as shipped and as
+    fixed."""
+    faces, families = "", {}
+    for i, font in enumerate(fonts):
         for state in ("shipped", "fixed"):
-            widths = result[f"f{i}{state}"]
-            column = {field: (widths[field + "2"] - widths[field]) / COLUMNS
-                      for field in ("textarea", "input")}
-            found[-1][state] = {field: {"width": widths[field], "column": column[field],
-                                        "padding": widths[field] - COLUMNS * column[field]}
-                                for field in ("textarea", "input")}
-    return found
+            family = f"f{i}{state}"
+            families[family] = family
+            faces += (f'\n@font-face {{ font-family: "{family}"; '
+                      f'src: url("{pathlib.Path(font[state]["path"]).name}"); }}')
+    found = page_widths(command, faces, families, scratch)
+    return [{state: found[f"f{i}{state}"] for state in ("shipped", "fixed")}
+            for i in range(len(fonts))]
 
 
+def installed_copy(check, font, scratch):
+    """Installs a fixed copy of the font for a user whose home is a folder of its own, and
+    measures Firefox's fields in the copy's family there; with the family and what fc-match
+    found for it."""
+    home = scratch / "home"
+    home.mkdir()
+    environment = dict(os.environ, HOME=str(home))
+    environment.pop("XDG_DATA_HOME", None)
+    install = subprocess.run([check, "--install", str(font["source"])], capture_output=True,
+                             text=True, env=environment)
+    if install.returncode != 0:
+        sys.exit(f"quenlo-check --install failed: {install.stderr}")
+    family = install.stdout.split('installed a fixed copy for you as "')[1].split('"')[0]
+    matched = subprocess.run(["fc-match", "--format", "%{family[0]}|%{file}", family],
+                             capture_output=True, text=True, env=environment).stdout
+    found = page_widths(firefox, "", {"installed": f'"{family}"'}, scratch, home)["installed"]
+    return {"family": family, "fc-match": matched, "firefox": found}
 def firefox(profile):
     return ["firefox-esr", "--headless", "--no-remote", "--profile", profile]
 
@@ -186,13 +213,25 @@ def firefox_average(figures):
     return max(round(figures["field px"]), figures["zero px"])
 
 
-def check(fonts, firefox_found, qt_found, chromium_found):
+def check(fonts, firefox_found, qt_found, chromium_found, installed):
     """The assertions; returns what failed."""
     failures = []
 
     def expect(condition, what):
         if not condition:
             failures.append(what)
+
+    # The copy installed for the user is found by its family, in the user's font folder, and
+    # Firefox's fields in that family are the fixed font's.
+    fixed = firefox_found[INSTALLED]["fixed"]
+    expect(installed["fc-match"].startswith(installed["family"] + "|")
+           and "/.local/share/fonts/" in installed["fc-match"],
+           f"fc-match does not find {installed['family']} in the user's fonts: "
+           f"{installed['fc-match']}")
+    for field in ("textarea", "input"):
+        expect(abs(installed["firefox"][field]["width"] - fixed[field]["width"]) < 0.5,
+               f"Firefox's {field} in {installed['family']} is not the fixed font's: "
+               f"{installed['firefox']} against {fixed}")
 
     for font, fx, qt, chrome in zip(fonts, firefox_found, qt_found, chromium_found):
         name = font["name"]
@@ -260,7 +299,8 @@ def main():
         firefox_found = browser_widths(firefox, fonts, scratch)
         chromium_found = browser_widths(chromium, fonts, scratch)
         qt_found = qt_widths(fonts)
-    failures = check(fonts, firefox_found, qt_found, chromium_found)
+        installed = installed_copy(os.path.realpath(args.check), fonts[INSTALLED], scratch)
+    failures = check(fonts, firefox_found, qt_found, chromium_found, installed)
     figures = []
     for font, fx, qt, chrome in zip(fonts, firefox_found, qt_found, chromium_found):
         figures.append({
@@ -268,7 +308,8 @@ def main():
             "xAvgCharWidth": [font["shipped"]["xAvgCharWidth"], font["fixed"]["xAvgCharWidth"]],
             "zero px": font["fixed"]["zero px"],
             "firefox": fx, "qt": qt, "chromium": chrome})
-    report = {"px": PX, "columns": COLUMNS, "versions": versions(), "fonts": figures}
+    report = {"px": PX, "columns": COLUMNS, "versions": versions(), "fonts": figures,
+              "installed": installed}
     print(json.dumps(report, indent=1))
     if args.json:
         pathlib.Path(args.json).write_text(json.dumps(report, indent=1) + "\n")

@@ -1,9 +1,9 @@
 #!/usr/bin/python3
-"""Writes the README's table of Linux programs from the figures that measure.py wrote, between
-the lines <!-- linux programs --> and <!-- end of linux programs -->, so that no figure is
-typed by hand.
+"""Writes the table of Linux programs in docs/programs.md from the figures that measure.py
+wrote, between the lines <!-- linux programs --> and <!-- end of linux programs -->, so that no
+figure is typed by hand.
 
-    readme_rows.py build/linux_programs.json [README.md]"""
+    readme_rows.py build/linux_programs.json [docs/programs.md]"""
 import json
 import pathlib
 import re
@@ -48,7 +48,7 @@ def rows(report):
 
 def main():
     report = json.loads(pathlib.Path(sys.argv[1]).read_text())
-    readme = pathlib.Path(sys.argv[2] if len(sys.argv) > 2 else "README.md")
+    readme = pathlib.Path(sys.argv[2] if len(sys.argv) > 2 else "docs/programs.md")
     text = readme.read_text()
     block = re.compile(re.escape(BEGIN) + r"\n.*?" + re.escape(END), re.S)
     if not block.search(text):

@@ -17,7 +17,7 @@ echo "$headers" | grep -q -E "^Subsystem[[:space:]]+$subsystem" || {
   exit 1
 }
 dlls=$(echo "$headers" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'a-z' 'A-Z' | sort -u)
-foreign=$(echo "$dlls" | grep -v -x -E 'KERNEL32\.DLL|USER32\.DLL|MSVCRT\.DLL|API-MS-WIN-CRT-.*\.DLL|UCRTBASE\.DLL' || true)
+foreign=$(echo "$dlls" | grep -v -x -E 'KERNEL32\.DLL|USER32\.DLL|GDI32\.DLL|ADVAPI32\.DLL|MSVCRT\.DLL|API-MS-WIN-CRT-.*\.DLL|UCRTBASE\.DLL' || true)
 if [ -n "$foreign" ]; then
   echo "$exe needs DLLs that Windows does not have:"
   echo "$foreign"

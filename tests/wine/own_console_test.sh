@@ -1,7 +1,7 @@
 #!/bin/bash
 # quenlo-check.exe started as Explorer starts it, in a console window of its own: it offers to
 # fix, fixes on y and not on n, and keeps its window until a key is pressed; started with no font
-# it waits too. Needs Xvfb and xdotool, as the window must be there to be answered.
+# it offers fixed copies of the installed fonts that need them, and installs one on y. Needs Xvfb and xdotool, as the window must be there to be answered.
 #   own_console_test.sh quenlo-check.exe linux-quenlo-check font
 set -u
 exe=$(realpath "$1")
@@ -40,9 +40,28 @@ check "the window waits for a key after n" shown
 press Return
 check "a key closes the window after n" wait_for gone
 
+# Alone, it looks at the installed fonts: the CJK font, installed for all users in the
+# Windows fonts folder, is offered a fixed copy, which y installs for the user, leaving it.
+cp "$font" "$WINEPREFIX/drive_c/windows/Fonts/wide.ttf"
+wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts' /v 'Wide (TrueType)' \
+  /t REG_SZ /d wide.ttf /f </dev/null >/dev/null 2>&1
 start
-check "started with no font, the window waits" shown
-press space
-check "a key closes it" wait_for gone
+check "started with no font, the window asks about the installed fonts" shown
+press y
+copy=$(find "$WINEPREFIX/drive_c/users" -path '*/AppData/Local/Microsoft/Windows/Fonts/wide-Fixed.ttf')
+check "y installs a fixed copy for the user" test -n "$copy"
+check "the fixed copy is ok" "$linux_check" "$copy" >/dev/null
+check "the installed font stays as it was" cmp -s "$font" "$WINEPREFIX/drive_c/windows/Fonts/wide.ttf"
+check "the window waits for a key after installing" shown
+# A key pressed before the program waits is dropped with what was typed ahead, so it is pressed
+# until the window closes.
+closes() {
+  for _ in $(seq 10); do
+    press space
+    gone && return 0
+  done
+  return 1
+}
+check "a key closes it" closes
 
 finish_checks

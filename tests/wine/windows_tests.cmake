@@ -94,6 +94,13 @@ add_dependencies(wine_end_to_end_test quenlo_windows)
 gtest_discover_tests(wine_end_to_end_test TEST_PREFIX wine.
                      PROPERTIES FIXTURES_REQUIRED wine LABELS wine)
 
+# Fixed copies installed for the user in a prefix of its own, where two fonts play the system's,
+# and selected by a fresh GDI process by their new families.
+add_test(NAME wine_install
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/wine/install_test.sh ${windows_check}
+                 ${windows_text_metrics} $<TARGET_FILE:quenlo-check>)
+set_tests_properties(wine_install PROPERTIES LABELS wine TIMEOUT 300)
+
 # The exclusive open can only be watched while a box stays up, which needs a display.
 find_program(QUENLO_XVFB Xvfb)
 find_program(QUENLO_XDOTOOL xdotool)

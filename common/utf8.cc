@@ -1,6 +1,6 @@
 // Decoding by the table of well-formed sequences of the Unicode standard, byte by byte, so that
 // a name's bytes are never taken for more than they are.
-#include "check/utf8.h"
+#include "common/utf8.h"
 
 std::size_t Utf8Length(const std::string& text, std::size_t i) {
   const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };

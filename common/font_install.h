@@ -1,0 +1,29 @@
+// Installing fonts for the current user alone, without administrator rights, as each platform
+// does it; each platform defines these functions once.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The folder of the fonts installed for this user alone, made when it is missing: on Windows
+// %LOCALAPPDATA%\Microsoft\Windows\Fonts, elsewhere ${XDG_DATA_HOME:-~/.local/share}/fonts. On
+// failure returns "" and stores in why, for the user, what kept it from being found or made.
+std::string UserFontFolder(std::string* why);
+
+// The font files installed for this user and for all users, each once, in a stable order.
+std::vector<std::string> InstalledFontFiles();
+
+// The files in folder, by their paths.
+std::vector<std::string> FilesInFolder(const std::string& folder);
+
+// Tells the system of a font file put in the user's font folder, under the name programs list
+// it by (Windows: a value of HKCU\Software\Microsoft\Windows NT\CurrentVersion\Fonts, and
+// AddFontResourceW); false, with why, when it could not.
+bool RegisterUserFont(const std::string& path, const std::string& name, std::string* why);
+
+// Takes back what RegisterUserFont told the system of path, before the file is removed.
+void UnregisterUserFont(const std::string& path);
+
+// Lets running programs and the system's font caches know that the user's fonts changed
+// (Windows: WM_FONTCHANGE, sent with a time limit; Linux: fc-cache on the folder).
+void UserFontsChanged(const std::string& folder);

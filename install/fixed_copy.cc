@@ -1,0 +1,198 @@
+// The copy is laid out anew: its header, each face's directory with its records sorted by tag,
+// then each table once, at a multiple of 4 bytes, padded with zeros, as the format wants.
+#include "install/fixed_copy.h"
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <tuple>
+
+#include "fixer/fix_layout.h"
+#include "install/name_table.h"
+#include "sfnt/big_endian.h"
+#include "sfnt/checksum.h"
+#include "sfnt/sfnt.h"
+
+namespace {
+
+struct SourceTable {
+  std::string tag;
+  std::uint64_t offset = 0;
+  std::uint64_t length = 0;
+};
+
+// A table of the copy, by what it holds: the source table, and the width of an OS/2 table.
+using TableKey = std::tuple<std::uint64_t, std::uint64_t, std::int32_t>;
+
+std::uint64_t Padded(std::uint64_t length) { return (length + 3) / 4 * 4; }
+
+// The records of the directory at offset, but DSIG's; false when it runs past the file or a table
+// does.
+bool ReadDirectory(const FileBytes& bytes, std::uint64_t offset, std::uint32_t* version,
+                   std::vector<SourceTable>* tables) {
+  if (offset > bytes.size() || bytes.size() - offset < kFirstTableRecordPosition) return false;
+  *version = LoadBigEndian32(&bytes[offset]);
+  const std::uint64_t count = LoadBigEndian16(&bytes[offset + kNumTablesPosition]);
+  if ((bytes.size() - offset - kFirstTableRecordPosition) / kTableRecordSize < count) return false;
+  for (std::uint64_t i = 0; i < count; ++i) {
+    const unsigned char* record = &bytes[offset + kFirstTableRecordPosition + i * kTableRecordSize];
+    SourceTable table{std::string(reinterpret_cast<const char*>(record), kTagSize),
+                      LoadBigEndian32(record + kOffsetInRecord),
+                      LoadBigEndian32(record + kOffsetInRecord + 4)};
+    if (table.offset > bytes.size() || table.length > bytes.size() - table.offset) return false;
+    const bool repeated = std::any_of(tables->begin(), tables->end(),
+                                      [&](const SourceTable& t) { return t.tag == table.tag; });
+    if (table.tag != "DSIG" && !repeated) tables->push_back(table);
+  }
+  std::sort(tables->begin(), tables->end(),
+            [](const SourceTable& a, const SourceTable& b) { return a.tag < b.tag; });
+  return true;
+}
+
+// The binary-search fields of an offset table of count records.
+void PutSearchFields(std::uint16_t count, unsigned char* header) {
+  std::uint16_t power = 1;
+  std::uint16_t selector = 0;
+  while (power * 2 <= count) {
+    power = static_cast<std::uint16_t>(power * 2);
+    ++selector;
+  }
+  StoreBigEndian16(count, header + 4);
+  StoreBigEndian16(static_cast<std::uint16_t>(power * kTableRecordSize), header + 6);
+  StoreBigEndian16(selector, header + 8);
+  StoreBigEndian16(static_cast<std::uint16_t>((count - power) * kTableRecordSize), header + 10);
+}
+
+std::uint32_t FileSum(const FileBytes& bytes) { return TableChecksum(bytes.data(), bytes.size()); }
+
+}  // namespace
+
+FixedCopy MakeFixedCopy(const FileBytes& bytes, const FontFaces& font, const std::string& family) {
+  FixedCopy copy;
+  std::vector<const FaceSummary*> faces;
+  for (const FaceSummary& face : font.faces) {
+    if (WantedWidth(face) && face.os2.length <= kMaxOs2TableLength) faces.push_back(&face);
+  }
+  if (faces.empty()) return copy;
+  if (!family.empty() && faces.size() > 1) {
+    copy.error = "--family names one face, and " + std::to_string(faces.size()) +
+                 " faces of this font need a copy";
+    return copy;
+  }
+
+  // Each face's tables, and the bytes of each table of the copy, made once.
+  std::vector<std::uint32_t> versions(faces.size());
+  std::vector<std::vector<SourceTable>> directories(faces.size());
+  std::map<TableKey, std::size_t> tableOf;
+  std::vector<FileBytes> tables;
+  std::vector<std::vector<std::size_t>> faceTables(faces.size());
+  std::vector<std::size_t> heads;
+  for (std::size_t f = 0; f < faces.size(); ++f) {
+    const FaceSummary& face = *faces[f];
+    if (!ReadDirectory(bytes, face.directory.first, &versions[f], &directories[f])) {
+      copy.error = "a table runs past the end of the file";
+      return copy;
+    }
+    const std::int32_t written = *WantedWidth(face);
+    CopiedFace copied{face.index, written, "", ""};
+    bool named = false;
+    for (const SourceTable& source : directories[f]) {
+      const std::int32_t width = source.tag == "OS/2" ? written : 0;
+      const TableKey key{source.offset, source.length, width};
+      auto known = tableOf.find(key);
+      if (known == tableOf.end()) {
+        const auto first = bytes.begin() + static_cast<std::ptrdiff_t>(source.offset);
+        FileBytes data(first, first + static_cast<std::ptrdiff_t>(source.length));
+        if (source.tag == "OS/2") {
+          StoreBigEndian16(static_cast<std::uint16_t>(written), &data[kXAvgCharWidthInOs2]);
+        } else if (source.tag == "head" && data.size() >= kCheckSumAdjustmentInHead + 4) {
+          StoreBigEndian32(0, &data[kCheckSumAdjustmentInHead]);
+          heads.push_back(tables.size());
+        } else if (source.tag == "name") {
+          std::vector<NameRecord> records;
+          if (!ParseNameTable(data, &records)) {
+            copy.error = "its 'name' table does not hold together";
+            return copy;
+          }
+          const Renaming renaming = RenamedForCopy(records, family);
+          if (!renaming.error.empty()) {
+            copy.error = renaming.error;
+            return copy;
+          }
+          data = BuildNameTable(renaming.records);
+        }
+        known = tableOf.emplace(key, tables.size()).first;
+        tables.push_back(std::move(data));
+      }
+      faceTables[f].push_back(known->second);
+      if (source.tag == "name") {
+        std::vector<NameRecord> records;
+        ParseNameTable(tables[known->second], &records);
+        copied.family = DisplayName(records, kFamilyNameID);
+        copied.style = DisplayName(records, kStyleNameID);
+        named = true;
+      }
+    }
+    if (!named) {
+      copy.error = "it has no 'name' table to give the copy a family of its own";
+      return copy;
+    }
+    copy.faces.push_back(copied);
+  }
+
+  // The layout: a collection's header, the directories, then the tables.
+  const bool collection = faces.size() > 1;
+  std::uint64_t at = collection ? kCollectionHeaderSize + 4 * faces.size() : 0;
+  std::vector<std::uint64_t> directoryAt;
+  for (const std::vector<SourceTable>& directory : directories) {
+    directoryAt.push_back(at);
+    at += kFirstTableRecordPosition + kTableRecordSize * directory.size();
+  }
+  std::vector<std::uint64_t> tableAt;
+  for (const FileBytes& table : tables) {
+    at = Padded(at);
+    tableAt.push_back(at);
+    at += table.size();
+  }
+  if (at > 0xFFFFFFFF) {
+    copy.error = "the copy would be larger than the 4 GiB that a font's offsets reach";
+    return copy;
+  }
+  FileBytes& out = copy.bytes;
+  out.assign(Padded(at), 0);
+  if (collection) {
+    StoreBigEndian32(kCollectionTag, &out[0]);
+    StoreBigEndian32(0x00010000, &out[4]);
+    StoreBigEndian32(static_cast<std::uint32_t>(faces.size()), &out[8]);
+  }
+  for (std::size_t f = 0; f < faces.size(); ++f) {
+    if (collection) {
+      StoreBigEndian32(static_cast<std::uint32_t>(directoryAt[f]),
+                       &out[kCollectionHeaderSize + 4 * f]);
+    }
+    unsigned char* header = &out[directoryAt[f]];
+    StoreBigEndian32(versions[f], header);
+    PutSearchFields(static_cast<std::uint16_t>(directories[f].size()), header);
+    for (std::size_t r = 0; r < directories[f].size(); ++r) {
+      const std::size_t t = faceTables[f][r];
+      unsigned char* record = header + kFirstTableRecordPosition + kTableRecordSize * r;
+      std::memcpy(record, directories[f][r].tag.data(), kTagSize);
+      StoreBigEndian32(TableChecksum(tables[t].data(), tables[t].size()),
+                       record + kChecksumInRecord);
+      StoreBigEndian32(static_cast<std::uint32_t>(tableAt[t]), record + kOffsetInRecord);
+      StoreBigEndian32(static_cast<std::uint32_t>(tables[t].size()), record + kOffsetInRecord + 4);
+    }
+  }
+  for (std::size_t t = 0; t < tables.size(); ++t) {
+    std::copy(tables[t].begin(), tables[t].end(),
+              out.begin() + static_cast<std::ptrdiff_t>(tableAt[t]));
+  }
+  // A single font's whole sum comes out right; a collection's members keep theirs at 0.
+  if (!collection && !heads.empty()) {
+    StoreBigEndian32(kWholeFileChecksum - FileSum(out),
+                     &out[tableAt[heads[0]] + kCheckSumAdjustmentInHead]);
+  }
+  const std::uint32_t first = versions[0];
+  copy.extension = collection ? ".ttc" : first == kCffVersion ? ".otf" : ".ttf";
+  return copy;
+}

@@ -1,0 +1,269 @@
+// Strings are renamed in the form they are stored in: UTF-16 units on the Unicode and Windows
+// platforms, bytes on the Macintosh one, where the family's ASCII suffix keeps every 8-bit
+// encoding's other characters as they were.
+#include "install/name_table.h"
+
+#include <algorithm>
+#include <tuple>
+
+#include "common/utf8.h"
+#include "sfnt/big_endian.h"
+
+namespace {
+
+constexpr std::size_t kHeaderSize = 6;
+constexpr std::size_t kRecordSize = 12;
+constexpr std::uint16_t kUnicodePlatform = 0;
+constexpr std::uint16_t kMacintoshPlatform = 1;
+constexpr std::uint16_t kWindowsPlatform = 3;
+constexpr std::uint16_t kUsEnglish = 0x409;
+constexpr char kSuffix[] = " Fixed";
+constexpr std::uint16_t kRenamedIDs[] = {1, 3, 4, 6, 16, 21};
+
+bool IsWide(const NameRecord& record) { return record.platformID != kMacintoshPlatform; }
+
+// The string as stored: UTF-16BE for the wide platforms, its bytes for the Macintosh one.
+NameBytes Stored(const std::string& utf8, bool wide) {
+  if (!wide) return NameBytes(utf8.begin(), utf8.end());
+  NameBytes bytes;
+  const auto unit = [&](std::uint32_t u) {
+    bytes.push_back(static_cast<unsigned char>(u >> 8));
+    bytes.push_back(static_cast<unsigned char>(u & 0xFF));
+  };
+  for (std::size_t i = 0; i < utf8.size();) {
+    const std::size_t length = Utf8Length(utf8, i);
+    const std::uint32_t c = length == 0 ? 0xFFFD : Utf8CodePoint(utf8, i, length);
+    if (c >= 0x10000) {
+      unit(0xD800 + ((c - 0x10000) >> 10));
+      unit(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      unit(c);
+    }
+    i += length == 0 ? 1 : length;
+  }
+  return bytes;
+}
+
+void AppendUtf8(std::uint32_t c, std::string* text) {
+  if (c < 0x80) {
+    *text += static_cast<char>(c);
+  } else if (c < 0x800) {
+    *text += static_cast<char>(0xC0 | c >> 6);
+    *text += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    *text += static_cast<char>(0xE0 | c >> 12);
+    *text += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+    *text += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    *text += static_cast<char>(0xF0 | c >> 18);
+    *text += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+    *text += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+    *text += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+// The record's text in UTF-8; a Macintosh record's bytes past ASCII become U+FFFD.
+std::string Text(const NameRecord& record) {
+  std::string text;
+  const NameBytes& bytes = record.text;
+  if (!IsWide(record)) {
+    for (const unsigned char byte : bytes) AppendUtf8(byte < 0x80 ? byte : 0xFFFD, &text);
+    return text;
+  }
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    std::uint32_t c = LoadBigEndian16(&bytes[i]);
+    if (c >= 0xD800 && c < 0xDC00 && i + 3 < bytes.size()) {
+      const std::uint32_t low = LoadBigEndian16(&bytes[i + 2]);
+      if (low >= 0xDC00 && low < 0xE000) {
+        c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+        i += 2;
+      }
+    }
+    AppendUtf8(c >= 0xD800 && c < 0xE000 ? 0xFFFD : c, &text);
+  }
+  return text;
+}
+
+bool StartsWith(const NameBytes& text, const NameBytes& prefix) {
+  return !prefix.empty() && text.size() >= prefix.size() &&
+         std::equal(prefix.begin(), prefix.end(), text.begin());
+}
+
+NameBytes Joined(NameBytes a, const NameBytes& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+// The record of nameID in the same platform, encoding and language as record, if there is one.
+const NameRecord* Sibling(const std::vector<NameRecord>& records, const NameRecord& record,
+                          std::uint16_t nameID) {
+  for (const NameRecord& other : records) {
+    if (other.nameID == nameID && other.platformID == record.platformID &&
+        other.encodingID == record.encodingID && other.languageID == record.languageID) {
+      return &other;
+    }
+  }
+  return nullptr;
+}
+
+// A PostScript name's part for a family: printable ASCII but spaces and the characters that
+// PostScript names may not hold.
+std::string PostScriptPart(const std::string& family) {
+  std::string part;
+  for (const char c : family) {
+    if (c > 0x20 && c < 0x7F && std::string("[](){}<>/%").find(c) == std::string::npos) part += c;
+  }
+  return part;
+}
+
+// The renamed text of one record; false when a Macintosh record cannot hold the new family.
+bool RenamedText(const std::vector<NameRecord>& records, const NameRecord& record,
+                 const std::string& family, NameBytes* text) {
+  const bool wide = IsWide(record);
+  const bool ascii = std::all_of(family.begin(), family.end(),
+                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if (!wide && !family.empty() && !ascii) return false;
+  const NameBytes suffix = Stored(kSuffix, wide);
+  const NameRecord* familyRecord = Sibling(records, record, kFamilyNameID);
+  const NameBytes oldFamily = familyRecord != nullptr ? familyRecord->text : NameBytes();
+  const NameBytes newFamily = family.empty() ? Joined(oldFamily, suffix) : Stored(family, wide);
+  switch (record.nameID) {
+    case 1:
+    case 16:
+    case 21:
+      *text = family.empty() ? Joined(record.text, suffix) : newFamily;
+      return true;
+    case 4:
+      // The full name starts with the family, its style follows.
+      if (StartsWith(record.text, oldFamily)) {
+        *text = Joined(newFamily, NameBytes(record.text.begin() +
+                                                static_cast<std::ptrdiff_t>(oldFamily.size()),
+                                            record.text.end()));
+      } else {
+        *text = Joined(record.text, family.empty() ? suffix : Stored(" " + family, wide));
+      }
+      return true;
+    case 6: {
+      // The PostScript name has no spaces: "Fixed", or the new family's part, before the style.
+      const std::string name = Text(record);
+      const std::size_t dash = std::min(name.find('-'), name.size());
+      const std::string part = PostScriptPart(family);
+      const std::string renamed = family.empty() || part.empty()
+                                      ? name.substr(0, dash) + "Fixed" + name.substr(dash)
+                                      : part + name.substr(dash);
+      *text = Stored(renamed, wide);
+      return true;
+    }
+    default:  // the unique name, which need only differ
+      *text = Joined(record.text, suffix);
+      return true;
+  }
+}
+
+std::size_t Utf16Units(const std::string& text) { return Stored(text, true).size() / 2; }
+
+}  // namespace
+
+bool ParseNameTable(const NameBytes& table, std::vector<NameRecord>* records) {
+  if (table.size() < kHeaderSize) return false;
+  const std::size_t count = LoadBigEndian16(&table[2]);
+  const std::size_t storage = LoadBigEndian16(&table[4]);
+  if (count > (table.size() - kHeaderSize) / kRecordSize || storage > table.size()) return false;
+  records->clear();
+  for (std::size_t i = 0; i < count; ++i) {
+    const unsigned char* at = &table[kHeaderSize + kRecordSize * i];
+    NameRecord record;
+    record.platformID = LoadBigEndian16(at);
+    record.encodingID = LoadBigEndian16(at + 2);
+    record.languageID = LoadBigEndian16(at + 4);
+    record.nameID = LoadBigEndian16(at + 6);
+    const std::size_t length = LoadBigEndian16(at + 8);
+    const std::size_t offset = LoadBigEndian16(at + 10);
+    if (offset > table.size() - storage || length > table.size() - storage - offset) return false;
+    const auto first = table.begin() + static_cast<std::ptrdiff_t>(storage + offset);
+    record.text.assign(first, first + static_cast<std::ptrdiff_t>(length));
+    records->push_back(record);
+  }
+  return true;
+}
+
+NameBytes BuildNameTable(std::vector<NameRecord> records) {
+  std::sort(records.begin(), records.end(), [](const NameRecord& a, const NameRecord& b) {
+    return std::tie(a.platformID, a.encodingID, a.languageID, a.nameID) <
+           std::tie(b.platformID, b.encodingID, b.languageID, b.nameID);
+  });
+  NameBytes table(kHeaderSize + kRecordSize * records.size());
+  StoreBigEndian16(static_cast<std::uint16_t>(records.size()), &table[2]);
+  StoreBigEndian16(static_cast<std::uint16_t>(table.size()), &table[4]);
+  NameBytes storage;
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    const NameRecord& record = records[i];
+    unsigned char* at = &table[kHeaderSize + kRecordSize * i];
+    StoreBigEndian16(record.platformID, at);
+    StoreBigEndian16(record.encodingID, at + 2);
+    StoreBigEndian16(record.languageID, at + 4);
+    StoreBigEndian16(record.nameID, at + 6);
+    StoreBigEndian16(static_cast<std::uint16_t>(record.text.size()), at + 8);
+    StoreBigEndian16(static_cast<std::uint16_t>(storage.size()), at + 10);
+    storage.insert(storage.end(), record.text.begin(), record.text.end());
+  }
+  table.insert(table.end(), storage.begin(), storage.end());
+  return table;
+}
+
+std::string DisplayName(const std::vector<NameRecord>& records, std::uint16_t nameID) {
+  const NameRecord* best = nullptr;
+  int bestRank = 0;
+  for (const NameRecord& record : records) {
+    if (record.nameID != nameID) continue;
+    int rank = 0;
+    if (record.platformID == kWindowsPlatform) rank = record.languageID == kUsEnglish ? 4 : 3;
+    if (record.platformID == kUnicodePlatform) rank = 2;
+    if (record.platformID == kMacintoshPlatform && record.encodingID == 0) rank = 1;
+    if (rank > bestRank) {
+      best = &record;
+      bestRank = rank;
+    }
+  }
+  return best != nullptr ? Text(*best) : "";
+}
+
+bool MarkedAsCopy(const std::vector<NameRecord>& records) {
+  for (const NameRecord& record : records) {
+    if (record.nameID == kVersionNameID && Text(record).find(kCopyMark) != std::string::npos) {
+      return true;
+    }
+  }
+  return false;
+}
+
+Renaming RenamedForCopy(const std::vector<NameRecord>& records, const std::string& family) {
+  Renaming renaming;
+  for (const NameRecord& record : records) {
+    const bool renamed = std::find(std::begin(kRenamedIDs), std::end(kRenamedIDs), record.nameID) !=
+                         std::end(kRenamedIDs);
+    NameRecord copy = record;
+    if (renamed && !RenamedText(records, record, family, &copy.text)) continue;
+    if (record.nameID == kVersionNameID) {
+      copy.text = Joined(copy.text, Stored(kCopyMark, IsWide(record)));
+    }
+    renaming.records.push_back(copy);
+  }
+  renaming.family = DisplayName(renaming.records, kFamilyNameID);
+  for (const NameRecord& record : renaming.records) {
+    if ((record.nameID == 1 || record.nameID == 16) && IsWide(record) &&
+        record.text.size() / 2 > kMaxFamilyUnits) {
+      renaming.error = "its new family name, " + Text(record) + ", is longer than the " +
+                       std::to_string(kMaxFamilyUnits) +
+                       " characters that Windows selects a font by: choose a shorter one with "
+                       "--family NAME";
+      return renaming;
+    }
+  }
+  if (!family.empty() && Utf16Units(family) > kMaxFamilyUnits) {
+    renaming.error = "the family " + family + " is longer than the " +
+                     std::to_string(kMaxFamilyUnits) + " characters that Windows selects a font by";
+  }
+  if (renaming.family.empty()) renaming.error = "it has no family name to rename";
+  return renaming;
+}

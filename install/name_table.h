@@ -1,0 +1,54 @@
+// A font's name table: what programs call its family and style, and the renamed table of a fixed
+// copy, whose family no program can take for the original's.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+using NameBytes = std::vector<unsigned char>;
+
+struct NameRecord {
+  std::uint16_t platformID = 0;
+  std::uint16_t encodingID = 0;
+  std::uint16_t languageID = 0;
+  std::uint16_t nameID = 0;
+  NameBytes text;  // as stored: UTF-16BE on platforms 0 and 3, 8-bit on platform 1
+};
+
+constexpr std::uint16_t kFamilyNameID = 1;
+constexpr std::uint16_t kStyleNameID = 2;
+constexpr std::uint16_t kVersionNameID = 5;
+
+// The longest family name, in UTF-16 units, that GDI selects a font by (LF_FACESIZE less its 0).
+constexpr std::size_t kMaxFamilyUnits = 31;
+
+// What a fixed copy's version string (name ID 5) ends with, so that its copies are told apart.
+constexpr char kCopyMark[] = "; fixed copy by Quenlo";
+
+// The records of a name table of format 0 or 1; false when it does not hold together.
+bool ParseNameTable(const NameBytes& table, std::vector<NameRecord>* records);
+
+// A name table of format 0 holding the records, sorted as the format requires.
+NameBytes BuildNameTable(std::vector<NameRecord> records);
+
+// The name with nameID as programs show it, in UTF-8: from a Windows record in US English, else
+// any Windows record, else a Unicode one, else a Macintosh Roman one; "" when there is none.
+std::string DisplayName(const std::vector<NameRecord>& records, std::uint16_t nameID);
+
+// Whether the records carry the mark of a fixed copy.
+bool MarkedAsCopy(const std::vector<NameRecord>& records);
+
+struct Renaming {
+  std::string error;                // why the font cannot be renamed; empty when it was
+  std::vector<NameRecord> records;  // the renamed records
+  std::string family;               // the new family as programs show it
+};
+
+// The records of a fixed copy: in every record of the family (1), unique (3), full (4),
+// PostScript (6), typographic family (16) and WWS family (21) names, on every platform and in
+// every language, the family gets the suffix " Fixed" (the PostScript name "Fixed" before its
+// style), or with family not empty, is that family; the version (5) gets kCopyMark. A Macintosh
+// record that cannot hold a new family of other than ASCII is dropped. Refuses a family of more
+// than kMaxFamilyUnits UTF-16 units.
+Renaming RenamedForCopy(const std::vector<NameRecord>& records, const std::string& family);

@@ -1,0 +1,131 @@
+// The renaming of a fixed copy, record by record, on names built in the test: the suffix and a
+// chosen family in every record programs tell families apart by, in every platform and
+// language, and what Windows cannot select refused.
+#include "install/name_table.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+NameRecord Record(std::uint16_t platform, std::uint16_t language, std::uint16_t nameID,
+                  const std::string& text) {
+  NameRecord record{
+      platform, static_cast<std::uint16_t>(platform == 1 ? 0 : 1), language, nameID, {}};
+  for (const char c : text) {
+    if (platform != 1) record.text.push_back(0);  // UTF-16BE of ASCII
+    record.text.push_back(static_cast<unsigned char>(c));
+  }
+  return record;
+}
+
+// A family's names in US English, Japanese and on the Macintosh.
+std::vector<NameRecord> Family(const std::string& family) {
+  std::vector<NameRecord> records;
+  for (const auto& [platform, language] : {std::pair<int, int>{3, 0x409}, {3, 0x411}, {1, 0}}) {
+    const auto p = static_cast<std::uint16_t>(platform);
+    const auto l = static_cast<std::uint16_t>(language);
+    records.push_back(Record(p, l, 1, family));
+    records.push_back(Record(p, l, 2, "Bold"));
+    records.push_back(Record(p, l, 3, "Vendor: " + family + " Bold"));
+    records.push_back(Record(p, l, 4, family + " Bold"));
+    records.push_back(Record(p, l, 5, "Version 1.0"));
+    records.push_back(Record(p, l, 6, "TestGothic-Bold"));
+    records.push_back(Record(p, l, 16, family));
+    records.push_back(Record(p, l, 21, family));
+  }
+  return records;
+}
+
+// The text of the record of nameID on a platform in a language, read as the test wrote it.
+std::string TextOf(const std::vector<NameRecord>& records, std::uint16_t platform,
+                   std::uint16_t language, std::uint16_t nameID) {
+  for (const NameRecord& record : records) {
+    if (record.platformID != platform || record.languageID != language || record.nameID != nameID) {
+      continue;
+    }
+    std::string text;
+    for (std::size_t i = platform == 1 ? 0 : 1; i < record.text.size();
+         i += platform == 1 ? 1 : 2) {
+      text += static_cast<char>(record.text[i]);
+    }
+    return text;
+  }
+  return "(none)";
+}
+
+TEST(NameTableTest, CopyGetsTheSuffixInEveryRecordOfItsFamily) {
+  const Renaming renaming = RenamedForCopy(Family("Test Gothic"), "");
+  ASSERT_EQ(renaming.error, "");
+  EXPECT_EQ(renaming.family, "Test Gothic Fixed");
+  for (const auto& [platform, language] : {std::pair<int, int>{3, 0x409}, {3, 0x411}, {1, 0}}) {
+    const auto p = static_cast<std::uint16_t>(platform);
+    const auto l = static_cast<std::uint16_t>(language);
+    SCOPED_TRACE(platform);
+    EXPECT_EQ(TextOf(renaming.records, p, l, 1), "Test Gothic Fixed");
+    EXPECT_EQ(TextOf(renaming.records, p, l, 2), "Bold");
+    EXPECT_EQ(TextOf(renaming.records, p, l, 3), "Vendor: Test Gothic Bold Fixed");
+    EXPECT_EQ(TextOf(renaming.records, p, l, 4), "Test Gothic Fixed Bold");
+    EXPECT_EQ(TextOf(renaming.records, p, l, 5), "Version 1.0; fixed copy by Quenlo");
+    EXPECT_EQ(TextOf(renaming.records, p, l, 6), "TestGothicFixed-Bold");
+    EXPECT_EQ(TextOf(renaming.records, p, l, 16), "Test Gothic Fixed");
+    EXPECT_EQ(TextOf(renaming.records, p, l, 21), "Test Gothic Fixed");
+  }
+  EXPECT_TRUE(MarkedAsCopy(renaming.records));
+  EXPECT_FALSE(MarkedAsCopy(Family("Test Gothic")));
+}
+
+TEST(NameTableTest, ChosenFamilyReplacesTheWholeFamily) {
+  const Renaming renaming = RenamedForCopy(Family("Test Gothic"), "My Mono");
+  ASSERT_EQ(renaming.error, "");
+  EXPECT_EQ(TextOf(renaming.records, 3, 0x409, 1), "My Mono");
+  EXPECT_EQ(TextOf(renaming.records, 3, 0x409, 4), "My Mono Bold");
+  EXPECT_EQ(TextOf(renaming.records, 3, 0x409, 6), "MyMono-Bold");
+  EXPECT_EQ(TextOf(renaming.records, 1, 0, 16), "My Mono");
+  // A family of other than ASCII: the Macintosh records that would keep the old one are dropped.
+  const Renaming wide = RenamedForCopy(Family("Test Gothic"), "\xE5\x9B\xBA\xE5\xAE\x9A");
+  ASSERT_EQ(wide.error, "");
+  EXPECT_EQ(wide.family, "\xE5\x9B\xBA\xE5\xAE\x9A");
+  EXPECT_EQ(TextOf(wide.records, 1, 0, 1), "(none)");
+  EXPECT_EQ(TextOf(wide.records, 1, 0, 2), "Bold");
+  EXPECT_EQ(TextOf(wide.records, 3, 0x409, 6), "TestGothicFixed-Bold");
+}
+
+TEST(NameTableTest, FamilyThatWindowsCannotSelectIsRefused) {
+  const std::string thirty(30, 'x');
+  EXPECT_EQ(RenamedForCopy(Family("Test"), thirty + "y").error, "");
+  EXPECT_NE(RenamedForCopy(Family("Test"), thirty + "yz").error.find("Windows selects"),
+            std::string::npos);
+  // The suffix makes a family of 26 characters one of 32.
+  EXPECT_NE(RenamedForCopy(Family(std::string(26, 'f')), "").error.find("--family NAME"),
+            std::string::npos);
+}
+
+TEST(NameTableTest, DisplayNamePrefersWindowsInUsEnglish) {
+  std::vector<NameRecord> records = {Record(1, 0, 1, "Mac"), Record(3, 0x411, 1, "Japanese"),
+                                     Record(3, 0x409, 1, "English")};
+  EXPECT_EQ(DisplayName(records, 1), "English");
+  records.pop_back();
+  EXPECT_EQ(DisplayName(records, 1), "Japanese");
+  records.pop_back();
+  EXPECT_EQ(DisplayName(records, 1), "Mac");
+  EXPECT_EQ(DisplayName(records, 2), "");
+}
+
+TEST(NameTableTest, TableReadsBackAsBuiltAndOneThatDoesNotHoldTogetherIsRefused) {
+  const std::vector<NameRecord> records = Family("Test Gothic");
+  const NameBytes table = BuildNameTable(records);
+  std::vector<NameRecord> read;
+  ASSERT_TRUE(ParseNameTable(table, &read));
+  EXPECT_EQ(read.size(), records.size());
+  EXPECT_EQ(DisplayName(read, 4), "Test Gothic Bold");
+  EXPECT_FALSE(ParseNameTable(NameBytes(table.begin(), table.end() - 1), &read));
+  EXPECT_FALSE(ParseNameTable(NameBytes(table.begin(), table.begin() + 20), &read));
+  NameBytes pastStorage = table;
+  pastStorage[5] = 0xFF;  // the strings start past the end
+  EXPECT_FALSE(ParseNameTable(pastStorage, &read));
+}
+
+}  // namespace

@@ -1,0 +1,96 @@
+// The own console's offer of fixed copies, on a POSIX system whose installed fonts are those a
+// stand-in for fc-list names, and whose copies go into the test's own data folder.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "check/own_console.h"
+#include "tests/files.h"
+#include "tests/metrics_fonts.h"
+#include "tests/recording_console.h"
+
+namespace {
+
+const FixPrograms kPrograms = {"quenlo", "quenlo-check"};
+const std::string kWait = "wait: Press any key to close.";
+
+class OwnConsoleInstalledTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    TheConsole() = RecordingConsole{};
+    path_ = std::getenv("PATH");
+    std::filesystem::create_directories(dir_.Path("bin"));
+    std::filesystem::create_directories(dir_.Path("system"));
+    WriteFileBytes(dir_.Path("system/gothic.ttf"), NamedCjkFont(980, "Test Gothic"));
+    WriteFileBytes(dir_.Path("system/mono.ttf"), NamedCjkFont(500, "Test Mono"));
+    const std::string list = "#!/bin/sh\necho " + dir_.Path("system/gothic.ttf") + "\necho " +
+                             dir_.Path("system/mono.ttf") + "\n";
+    WriteFileBytes(dir_.Path("bin/fc-list"), Bytes(list.begin(), list.end()));
+    std::filesystem::permissions(dir_.Path("bin/fc-list"), std::filesystem::perms::owner_all);
+    setenv("PATH", dir_.Path("bin").c_str(), 1);
+    setenv("XDG_DATA_HOME", dir_.Path("data").c_str(), 1);
+  }
+  void TearDown() override {
+    setenv("PATH", path_.c_str(), 1);
+    unsetenv("XDG_DATA_HOME");
+  }
+  std::string path_;
+  TempDir dir_;
+};
+
+TEST_F(OwnConsoleInstalledTest, AloneOffersCopiesOfTheInstalledFontsThatGiveWideCells) {
+  EXPECT_EQ(RunCheckInOwnConsole({}, kPrograms), 1);
+  const std::string& output = TheConsole().output;
+  EXPECT_NE(
+      output.find("  Test Gothic (" + dir_.Path("system/gothic.ttf") + ") gives wide text cells\n"),
+      std::string::npos)
+      << output;
+  EXPECT_EQ(output.find("Test Mono"), std::string::npos) << output;
+  EXPECT_EQ(TheConsole().console,
+            (std::vector<std::string>{"ask: \nInstall fixed copies of 1 font(s) for you? [y/N] ",
+                                      kWait}));
+  EXPECT_FALSE(std::filesystem::exists(dir_.Path("data/fonts/gothic-Fixed.ttf")));
+
+  TheConsole() = RecordingConsole{};
+  TheConsole().answer = true;
+  RunCheckInOwnConsole({}, kPrograms);
+  EXPECT_NE(TheConsole().output.find("Installed \"Test Gothic Fixed\": choose it in your "
+                                     "programs.\n"),
+            std::string::npos)
+      << TheConsole().output;
+  EXPECT_TRUE(std::filesystem::exists(dir_.Path("data/fonts/gothic-Fixed.ttf")));
+  EXPECT_EQ(ReadFileBytes(dir_.Path("system/gothic.ttf")), NamedCjkFont(980, "Test Gothic"));
+  // Once its copy is installed, a font is not offered again.
+  TheConsole() = RecordingConsole{};
+  EXPECT_EQ(RunCheckInOwnConsole({}, kPrograms), 0);
+  EXPECT_NE(TheConsole().output.find("Test Gothic: a fixed copy is installed for you already"),
+            std::string::npos);
+  EXPECT_EQ(TheConsole().console, std::vector<std::string>{kWait});
+}
+
+TEST_F(OwnConsoleInstalledTest, DroppedFontThatCannotBeChangedInPlaceIsOfferedACopy) {
+  // An installed font, a file that nobody may write, and one that can be fixed in place.
+  WriteFileBytes(dir_.Path("locked.ttf"), NamedCjkFont(980, "Locked Sans"));
+  std::filesystem::permissions(dir_.Path("locked.ttf"), std::filesystem::perms::owner_read);
+  WriteFileBytes(dir_.Path("wrong.ttf"), CjkFont(980));
+  TheConsole().answer = true;
+  EXPECT_EQ(RunCheckInOwnConsole(
+                {dir_.Path("system/gothic.ttf"), dir_.Path("locked.ttf"), dir_.Path("wrong.ttf")},
+                kPrograms),
+            0);
+  EXPECT_EQ(TheConsole().console,
+            (std::vector<std::string>{"ask: \nFix 1 face(s) in 1 file(s) now? [y/N] ",
+                                      "ask: \nInstall fixed copies of 2 font(s) for you? [y/N] ",
+                                      kWait}));
+  EXPECT_EQ(ReadFileBytes(dir_.Path("system/gothic.ttf")), NamedCjkFont(980, "Test Gothic"));
+  EXPECT_EQ(ReadFileBytes(dir_.Path("locked.ttf")), NamedCjkFont(980, "Locked Sans"));
+  EXPECT_NE(TheConsole().output.find("Installed \"Locked Sans Fixed\""), std::string::npos)
+      << TheConsole().output;
+  EXPECT_TRUE(std::filesystem::exists(dir_.Path("data/fonts/locked-Fixed.ttf")));
+}
+
+}  // namespace

@@ -1,0 +1,172 @@
+// Runs --install, --installed and --uninstall as a user would, with the user's data folder and
+// fontconfig's view of the installed fonts kept to the test's folder: the renamed copy that
+// fontTools and OpenType Sanitizer accept, found by fontconfig under its new family, a second
+// install that replaces it, and an uninstall that takes only Quenlo's copies.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/check_program_test.h"
+#include "tests/files.h"
+#include "tests/metrics_fonts.h"
+#include "tests/run_program.h"
+
+namespace {
+
+const char kCheck[] = QUENLO_CHECK_PROGRAM;
+
+class CheckInstallTest : public CheckProgramTest {
+ protected:
+  void SetUp() override {
+    std::filesystem::create_directories(dir_.Path("system"));
+    WriteFileBytes(dir_.Path("system/gothic.ttf"), NamedCjkFont(980, "Test Gothic"));
+    WriteFileBytes(dir_.Path("system/mono.ttf"), NamedCjkFont(500, "Test Mono"));
+    // fontconfig sees the test's system fonts and the user's font folder, and nothing else.
+    const std::string config = "<?xml version=\"1.0\"?><fontconfig><dir>" + dir_.Path("system") +
+                               "</dir><dir>" + dir_.Path("data/fonts") + "</dir><cachedir>" +
+                               dir_.Path("cache") + "</cachedir></fontconfig>\n";
+    WriteFileBytes(dir_.Path("fonts.conf"), Bytes(config.begin(), config.end()));
+    options_.environment = {"XDG_DATA_HOME=" + dir_.Path("data"), "HOME=" + dir_.Path(""),
+                            "FONTCONFIG_FILE=" + dir_.Path("fonts.conf")};
+  }
+  Outcome Run(std::vector<std::string> arguments) { return Check(std::move(arguments), options_); }
+  Outcome Python(const std::string& script, const std::vector<std::string>& arguments) {
+    std::vector<std::string> command = {"/usr/bin/python3", "-c", script};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    return RunCommand(command, dir_.Path(""), options_);
+  }
+  RunOptions options_;
+};
+
+TEST_F(CheckInstallTest, InstallsARenamedFixedCopyThatFontToolsAndOtsAccept) {
+  const std::string biz = "/usr/share/fonts/truetype/bizud-gothic/BIZUDGothic-Regular.ttf";
+  if (!std::filesystem::exists(biz)) GTEST_SKIP() << "apt-get install fonts-morisawa-bizud-gothic";
+  const Outcome outcome = Run({"--install", biz});
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  const std::string copy = dir_.Path("data/fonts/BIZUDGothic-Regular-Fixed.ttf");
+  EXPECT_NE(outcome.out.find("\n" + biz + ": installed a fixed copy for you as \"BIZ UDGothic " +
+                             "Fixed\", in " + copy + ": choose it in your programs\n"),
+            std::string::npos)
+      << outcome.out;
+  // Every record programs tell families apart by differs from the original's, the Japanese
+  // ones too, and the checksums hold.
+  const Outcome names = Python(
+      "import sys\n"
+      "from fontTools.ttLib import TTFont\n"
+      "old = TTFont(sys.argv[2])['name']\n"
+      "new = TTFont(sys.argv[1], checkChecksums=2)\n"
+      "print(new['OS/2'].xAvgCharWidth)\n"
+      "for r in new['name'].names:\n"
+      "    if r.nameID in (1, 3, 4, 6, 16, 21):\n"
+      "        was = old.getName(r.nameID, r.platformID, r.platEncID, r.langID).toUnicode()\n"
+      "        print(hex(r.langID), r.nameID, r.toUnicode(), was != r.toUnicode())\n",
+      {copy, biz});
+  const std::string gothic = "BIZ UD\xE3\x82\xB4\xE3\x82\xB7\xE3\x83\x83\xE3\x82\xAF Fixed";
+  EXPECT_EQ(names.out,
+            "1024\n0x409 1 BIZ UDGothic Fixed True\n"
+            "0x409 3 001;MRSW;BIZ-UDGothic Fixed True\n"
+            "0x409 4 BIZ UDGothic Fixed True\n0x409 6 BIZUDGothicFixed-Regular True\n"
+            "0x411 1 " +
+                gothic +
+                " True\n0x411 3 001;MRSW;BIZ-UDGothic Fixed True\n"
+                "0x411 4 " +
+                gothic + " True\n")
+      << names.err;
+  EXPECT_EQ(
+      RunCommand({"/usr/bin/ots-sanitize", copy, dir_.Path("sanitized")}, dir_.Path("")).status, 0);
+  EXPECT_EQ(ReadFileBytes(biz).size(), std::filesystem::file_size(biz));
+  EXPECT_EQ(Run({copy}).status, 0);
+  const Outcome matched =
+      RunCommand({"/usr/bin/fc-match", "--format", "%{family[0]}|%{file}", "BIZ UDGothic Fixed"},
+                 dir_.Path(""), options_);
+  EXPECT_EQ(matched.out, "BIZ UDGothic Fixed|" + copy);
+}
+
+TEST_F(CheckInstallTest, InstalledNamesFontsByFamilyAndOffersTheirCopies) {
+  // fontconfig lists only fonts that FreeType loads: real ones play the system's here.
+  const std::string biz = "/usr/share/fonts/truetype/bizud-gothic/BIZUDGothic-Regular.ttf";
+  const std::string mono = "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf";
+  if (!std::filesystem::exists(biz) || !std::filesystem::exists(mono)) GTEST_SKIP();
+  const std::string wide = dir_.Path("system/BIZUDGothic-Regular.ttf");
+  std::filesystem::copy_file(biz, wide);
+  std::filesystem::copy_file(mono, dir_.Path("system/DejaVuSansMono.ttf"));
+  const std::string verdict = ": xAvgCharWidth 1962, should be 1024: ";
+  Outcome listed = Run({"--installed"});
+  EXPECT_EQ(listed.status, 1);
+  EXPECT_NE(listed.out.find("BIZ UDGothic Regular (" + wide + ")" + verdict), std::string::npos)
+      << listed.out;
+  EXPECT_NE(listed.out.find("\n  fix: " + std::string(kCheck) + " --install " + wide + "\n"),
+            std::string::npos)
+      << listed.out;
+  EXPECT_NE(listed.out.find("DejaVu Sans Mono Book (" + dir_.Path("system/DejaVuSansMono.ttf") +
+                            "): xAvgCharWidth 1233 ok"),
+            std::string::npos)
+      << listed.out;
+  EXPECT_EQ(Run({"--install", "--installed"}).status, 0);
+  const std::string copy = dir_.Path("data/fonts/BIZUDGothic-Regular-Fixed.ttf");
+  listed = Run({"--installed"});
+  EXPECT_NE(listed.out.find("\n  a fixed copy is installed for you: choose \"BIZ UDGothic Fixed\" "
+                            "in your programs\n"),
+            std::string::npos)
+      << listed.out;
+  EXPECT_NE(listed.out.find("BIZ UDGothic Fixed Regular (" + copy + "): xAvgCharWidth 1024 ok"),
+            std::string::npos)
+      << listed.out;
+  const Outcome json = Run({"--installed", "--json"});
+  EXPECT_NE(json.out.find("\"family\": \"BIZ UDGothic\", \"style\": \"Regular\", \"copy\": \"" +
+                          copy + "\", \"copyFamily\": \"BIZ UDGothic Fixed\"}"),
+            std::string::npos)
+      << json.out;
+}
+
+TEST_F(CheckInstallTest, SecondInstallReplacesTheCopyAndUninstallTakesOnlyCopies) {
+  WriteFileBytes(dir_.Path("other.ttf"), NamedCjkFont(980, "Other Sans"));
+  EXPECT_EQ(Run({"--install", "system/gothic.ttf"}).status, 0);
+  EXPECT_EQ(Run({"--install", "--family", "My Gothic", "system/gothic.ttf"}).status, 0);
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir_.Path("data/fonts"))) {
+    names.push_back(entry.path().filename().string());
+  }
+  EXPECT_EQ(names, std::vector<std::string>{"gothic-Fixed.ttf"});
+  // A font of the copy's name that Quenlo did not make is neither replaced nor removed.
+  WriteFileBytes(dir_.Path("data/fonts/other-Fixed.ttf"), NamedCjkFont(500, "Someone Else"));
+  const Outcome refused = Run({"--install", "other.ttf"});
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_EQ(refused.err,
+            "quenlo-check: other.ttf: your font folder already holds a file of its copy's name "
+            "that Quenlo did not make; it is left as it is; no copy was installed\n");
+  const Outcome removed = Run({"--uninstall"});
+  EXPECT_EQ(removed.status, 0);
+  EXPECT_EQ(removed.out,
+            "removed the fixed copy " + dir_.Path("data/fonts/gothic-Fixed.ttf") + "\n");
+  EXPECT_TRUE(std::filesystem::exists(dir_.Path("data/fonts/other-Fixed.ttf")));
+  EXPECT_EQ(Run({"--uninstall"}).out, "no fixed copy of Quenlo's is installed for you\n");
+}
+
+TEST_F(CheckInstallTest, WrongUsesAreRefusedAndAFamilyTooLongForWindowsToo) {
+  struct Refusal {
+    std::vector<std::string> arguments;
+    std::string error;
+  };
+  for (const Refusal& refusal :
+       {Refusal{{"--family", "X", "system/gothic.ttf"}, "--family goes with --install"},
+        Refusal{{"--uninstall", "system/gothic.ttf"}, "--uninstall goes alone"},
+        Refusal{{"--install", "--fix", "system/gothic.ttf"},
+                "--install and --fix do not go together"},
+        Refusal{{"--install", "-"},
+                "a font read from standard input cannot be installed: give its file"}}) {
+    const Outcome outcome = Run(refusal.arguments);
+    EXPECT_EQ(outcome.status, 2);
+    EXPECT_EQ(outcome.err.substr(0, outcome.err.find('\n')), "quenlo-check: " + refusal.error);
+  }
+  const Outcome tooLong = Run({"--install", "--family", std::string(32, 'f'), "system/gothic.ttf"});
+  EXPECT_EQ(tooLong.status, 2);
+  EXPECT_NE(tooLong.err.find("longer than the 31 characters that Windows selects a font by"),
+            std::string::npos)
+      << tooLong.err;
+  EXPECT_FALSE(std::filesystem::exists(dir_.Path("data/fonts/gothic-Fixed.ttf")));
+}
+
+}  // namespace

@@ -1,0 +1,157 @@
+// Fonts for the current user on Windows, as Windows 10 1809 and later install them without
+// administrator rights: the file in %LOCALAPPDATA%\Microsoft\Windows\Fonts, a value naming it
+// under HKCU's Fonts key, AddFontResourceW for the running session, and WM_FONTCHANGE.
+#include <windows.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "common/font_install.h"
+#include "windows/file_windows.h"
+
+namespace {
+
+constexpr wchar_t kFontsKey[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
+constexpr DWORD kBroadcastTimeoutMs = 1000;
+
+std::string Utf8(const std::wstring& text) {
+  const int length = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
+                                         nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), utf8.data(), length,
+                      nullptr, nullptr);
+  return utf8;
+}
+
+std::wstring EnvironmentFolder(const wchar_t* name) {
+  wchar_t value[MAX_PATH + 1];
+  const DWORD length = GetEnvironmentVariableW(name, value, MAX_PATH + 1);
+  return length > 0 && length <= MAX_PATH ? std::wstring(value, length) : L"";
+}
+
+// Each value of the Fonts key under root: its name and its data, a file's name or path.
+std::vector<std::pair<std::wstring, std::wstring>> FontValues(HKEY root) {
+  std::vector<std::pair<std::wstring, std::wstring>> values;
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(root, kFontsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return values;
+  for (DWORD i = 0;; ++i) {
+    wchar_t name[16384];
+    wchar_t data[MAX_PATH * 4];
+    DWORD nameLength = 16384;
+    DWORD dataSize = sizeof data - sizeof(wchar_t);
+    DWORD type = 0;
+    const LONG result = RegEnumValueW(key, i, name, &nameLength, nullptr, &type,
+                                      reinterpret_cast<BYTE*>(data), &dataSize);
+    if (result == ERROR_NO_MORE_ITEMS) break;
+    if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) continue;
+    std::wstring file(data, dataSize / sizeof(wchar_t));
+    while (!file.empty() && file.back() == L'\0') file.pop_back();
+    values.emplace_back(std::wstring(name, nameLength), file);
+  }
+  RegCloseKey(key);
+  return values;
+}
+
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+  return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+// Removes the values under HKCU's Fonts key that name path.
+void ForgetValues(const std::wstring& path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kFontsKey, 0, KEY_READ | KEY_SET_VALUE, &key) !=
+      ERROR_SUCCESS) {
+    return;
+  }
+  for (const auto& [name, file] : FontValues(HKEY_CURRENT_USER)) {
+    if (SamePath(file, path)) RegDeleteValueW(key, name.c_str());
+  }
+  RegCloseKey(key);
+}
+
+}  // namespace
+
+std::string UserFontFolder(std::string* why) {
+  const std::wstring local = EnvironmentFolder(L"LOCALAPPDATA");
+  if (local.empty()) {
+    *why = "LOCALAPPDATA is not set";
+    return "";
+  }
+  std::wstring folder = local;
+  for (const wchar_t* part : {L"\\Microsoft", L"\\Windows", L"\\Fonts"}) {
+    folder += part;
+    if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+      *why = "cannot make " + Utf8(folder) + ": Windows error " + std::to_string(GetLastError());
+      return "";
+    }
+  }
+  return Utf8(folder);
+}
+
+std::vector<std::string> InstalledFontFiles() {
+  // A value without a folder names a file in the Windows fonts folder.
+  const std::wstring windowsFonts = EnvironmentFolder(L"WINDIR") + L"\\Fonts\\";
+  std::set<std::string> found;
+  for (const HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+    for (const auto& [name, file] : FontValues(root)) {
+      if (file.empty()) continue;
+      const bool inFolder = file.find_first_of(L"\\/:") != std::wstring::npos;
+      found.insert(Utf8(inFolder ? file : windowsFonts + file));
+    }
+  }
+  return std::vector<std::string>(found.begin(), found.end());
+}
+
+std::vector<std::string> FilesInFolder(const std::string& folder) {
+  std::vector<std::string> files;
+  WIN32_FIND_DATAW entry;
+  const HANDLE search = FindFirstFileW((WidePath(folder) + L"\\*").c_str(), &entry);
+  if (search == INVALID_HANDLE_VALUE) return files;
+  do {
+    if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      files.push_back(folder + "\\" + Utf8(entry.cFileName));
+    }
+  } while (FindNextFileW(search, &entry));
+  FindClose(search);
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+bool RegisterUserFont(const std::string& path, const std::string& name, std::string* why) {
+  const std::wstring widePath = WidePath(path);
+  ForgetValues(widePath);
+  HKEY key = nullptr;
+  const std::wstring wideName = WidePath(name);
+  LONG result = RegCreateKeyExW(HKEY_CURRENT_USER, kFontsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                                &key, nullptr);
+  if (result == ERROR_SUCCESS) {
+    result = RegSetValueExW(key, wideName.c_str(), 0, REG_SZ,
+                            reinterpret_cast<const BYTE*>(widePath.c_str()),
+                            static_cast<DWORD>((widePath.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+  }
+  if (result != ERROR_SUCCESS) {
+    *why = "cannot write its value under HKCU's Fonts key: Windows error " + std::to_string(result);
+    return false;
+  }
+  if (AddFontResourceW(widePath.c_str()) == 0) {
+    ForgetValues(widePath);
+    *why = "Windows did not take the font (AddFontResourceW failed)";
+    return false;
+  }
+  return true;
+}
+
+void UnregisterUserFont(const std::string& path) {
+  const std::wstring widePath = WidePath(path);
+  RemoveFontResourceW(widePath.c_str());
+  ForgetValues(widePath);
+}
+
+void UserFontsChanged(const std::string&) {
+  // A window that does not answer cannot hold the program up for longer than the time limit.
+  SendMessageTimeoutW(HWND_BROADCAST, WM_FONTCHANGE, 0, 0, SMTO_ABORTIFHUNG, kBroadcastTimeoutMs,
+                      nullptr);
+}
