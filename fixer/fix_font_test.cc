@@ -13,12 +13,7 @@ namespace {
 
 // CjkFont(980) with one more table, so that every table lies 16 bytes further on.
 Bytes ShiftedCjkFont() {
-  MetricsFont font;
-  font.xAvgCharWidth = 980;
-  font.advances = std::vector<std::uint16_t>(96, 500);
-  font.advances[0] = 0;
-  font.advances.resize(96 + 1000, 1000);
-  font.cmap = CmapTable({{3, 10, CmapFormat12({{0x20, 0x7E, 1}, {0x4E00, 0x4E00 + 999, 96}})}});
+  MetricsFont font = CjkMetrics(980);
   font.more = {{"name", Bytes(40, 7)}};
   return BuildMetricsFont(font);
 }

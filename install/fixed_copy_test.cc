@@ -36,12 +36,7 @@ std::uint32_t Sum(const Bytes& bytes, std::size_t first, std::size_t length) {
 }
 
 TEST_F(FixedCopyTest, SingleFaceCopyHoldsTheFixAndChecksumsThatHold) {
-  MetricsFont metrics;
-  metrics.xAvgCharWidth = 980;
-  metrics.advances = std::vector<std::uint16_t>(96, 500);
-  metrics.advances[0] = 0;
-  metrics.advances.resize(96 + 1000, 1000);
-  metrics.cmap = CmapTable({{3, 10, CmapFormat12({{0x20, 0x7E, 1}, {0x4E00, 0x4E00 + 999, 96}})}});
+  MetricsFont metrics = CjkMetrics(980);
   metrics.more = {{"name", NameTable({{3, 0x409, 1, "Test Gothic"}, {3, 0x409, 2, "Regular"}})},
                   {"DSIG", Bytes{0, 0, 0, 1, 0, 1, 0, 1}}};
   const FixedCopy copy = Copy(BuildMetricsFont(metrics));

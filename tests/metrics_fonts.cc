@@ -162,14 +162,19 @@ Bytes BuildCollection(const std::vector<Bytes>& fonts, bool os2SharedWithFirst,
   return collection;
 }
 
-Bytes CjkFont(std::int16_t stored, std::uint32_t sfntVersion) {
+MetricsFont CjkMetrics(std::int16_t stored) {
   MetricsFont font;
-  font.sfntVersion = sfntVersion;
   font.xAvgCharWidth = stored;
   font.advances = std::vector<std::uint16_t>(96, 500);
   font.advances[0] = 0;
   font.advances.resize(96 + 1000, 1000);
   font.cmap = CmapTable({{3, 10, CmapFormat12({{0x20, 0x7E, 1}, {0x4E00, 0x4E00 + 999, 96}})}});
+  return font;
+}
+
+Bytes CjkFont(std::int16_t stored, std::uint32_t sfntVersion) {
+  MetricsFont font = CjkMetrics(stored);
+  font.sfntVersion = sfntVersion;
   return BuildMetricsFont(font);
 }
 
@@ -210,12 +215,7 @@ Bytes NameTable(const std::vector<NameEntry>& entries) {
 }
 
 Bytes NamedCjkFont(std::int16_t stored, const std::string& family) {
-  MetricsFont font;
-  font.xAvgCharWidth = stored;
-  font.advances = std::vector<std::uint16_t>(96, 500);
-  font.advances[0] = 0;
-  font.advances.resize(96 + 1000, 1000);
-  font.cmap = CmapTable({{3, 10, CmapFormat12({{0x20, 0x7E, 1}, {0x4E00, 0x4E00 + 999, 96}})}});
+  MetricsFont font = CjkMetrics(stored);
   std::string postScript;
   for (const char c : family) {
     if (c != ' ') postScript += c;

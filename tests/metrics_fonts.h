@@ -53,6 +53,9 @@ Bytes CmapFormat12(const std::vector<CmapGroup>& groups, std::uint16_t format = 
 Bytes BuildCollection(const std::vector<Bytes>& fonts, bool os2SharedWithFirst = false,
                       const std::vector<std::size_t>& members = {});
 
+// The description of CjkFont(stored), to build on.
+MetricsFont CjkMetrics(std::int16_t stored);
+
 // A CJK font with 1:2 widths: U+0020..U+007E at 500, 1000 ideographs at 1000.
 Bytes CjkFont(std::int16_t stored, std::uint32_t sfntVersion = 0x00010000);
 

@@ -16,26 +16,28 @@ bool IsWindowsBare(char c) {
          std::strchr("_-.\\:~", c) != nullptr;
 }
 
-}  // namespace
-
-std::vector<std::string> ReadByPosixShells(const std::string& line) {
+// The words of a line apart by one space: each bare (every character isBare), or between two
+// quote characters holding none of forbidden; a quoted first word only with quotedFirst. Empty
+// when the line is anything else.
+std::vector<std::string> Words(const std::string& line, char quote, bool (*isBare)(char),
+                               const char* forbidden, bool quotedFirst) {
   std::vector<std::string> words;
   std::size_t at = 0;
   while (at < line.size()) {
-    if (line[at] == '\'') {
-      const std::size_t end = line.find('\'', at + 1);
+    if (line[at] == quote) {
+      if (words.empty() && !quotedFirst) return {};
+      const std::size_t end = line.find(quote, at + 1);
       if (end == std::string::npos) return {};
       const std::string word = line.substr(at + 1, end - at - 1);
-      if (word.find('\\') != std::string::npos) return {};
+      if (word.find_first_of(forbidden) != std::string::npos) return {};
       words.push_back(word);
       at = end + 1;
     } else {
       std::size_t end = at;
       while (end < line.size() && line[end] != ' ') {
-        if (!IsPosixBare(line[end])) return {};
+        if (!isBare(line[end])) return {};
         ++end;
       }
-      // A bare first word that starts with a dash is an option to nothing; "-w" is its own.
       if (end == at) return {};
       words.push_back(line.substr(at, end - at));
       at = end;
@@ -48,35 +50,18 @@ std::vector<std::string> ReadByPosixShells(const std::string& line) {
   return words;
 }
 
+}  // namespace
+
+std::vector<std::string> ReadByPosixShells(const std::string& line) {
+  return Words(line, '\'', IsPosixBare, "\\", true);
+}
+
 std::vector<std::string> ReadByPromptAndPowerShell(const std::string& line) {
   for (const char* special : {"%", "!", "$", "`", "^", "\xE2\x80\x98", "\xE2\x80\x99",
                               "\xE2\x80\x9A", "\xE2\x80\x9B", "\xE2\x80\x9C", "\xE2\x80\x9D",
                               "\xE2\x80\x9E", "\xE2\x80\x93", "\xE2\x80\x94", "\xE2\x80\x95"}) {
     if (line.find(special) != std::string::npos) return {};
   }
-  std::vector<std::string> words;
-  std::size_t at = 0;
-  while (at < line.size()) {
-    if (line[at] == '"') {
-      if (words.empty()) return {};  // a quoted program
-      const std::size_t end = line.find('"', at + 1);
-      if (end == std::string::npos) return {};
-      words.push_back(line.substr(at + 1, end - at - 1));
-      at = end + 1;
-    } else {
-      std::size_t end = at;
-      while (end < line.size() && line[end] != ' ') {
-        if (!IsWindowsBare(line[end])) return {};
-        ++end;
-      }
-      if (end == at) return {};
-      words.push_back(line.substr(at, end - at));
-      at = end;
-    }
-    if (at < line.size()) {
-      if (line[at] != ' ' || at + 1 == line.size()) return {};
-      ++at;
-    }
-  }
-  return words;
+  // PowerShell runs no quoted program without &, which the prompt does not take.
+  return Words(line, '"', IsWindowsBare, "", false);
 }
