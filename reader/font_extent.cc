@@ -12,16 +12,6 @@
 #include "sfnt/big_endian.h"
 #include "sfnt/sfnt.h"
 
-namespace {
-
-constexpr std::uint64_t kOffsetTableSize = 12;
-
-bool IsFontVersion(std::uint32_t version) {
-  return version == kTrueTypeVersion || version == kCffVersion || version == kAppleVersion;
-}
-
-}  // namespace
-
 FontExtent MeasureFontExtent(FileHandle file, std::uint64_t have) {
   std::vector<unsigned char> bytes;
   const auto read = [&](std::uint64_t position, std::uint64_t count) {

@@ -26,8 +26,6 @@
 
 namespace {
 
-constexpr std::uint64_t kOffsetTableSize = 12;
-
 constexpr std::uint64_t kTableRecordsPerRead = 4096;  // 64 KiB of a directory at a time
 
 // Where the needed fields lie in their tables, and the bytes each table must hold for them.
@@ -108,10 +106,7 @@ void ReadOffsetTable(const FileReading& reading, Directory* directory) {
   directory->numTables = LoadBigEndian16(bytes.data() + 4);
   face.directory = {
       offset, std::min(size, offset + kOffsetTableSize + directory->numTables * kTableRecordSize)};
-  if (face.sfntVersion != kTrueTypeVersion && face.sfntVersion != kCffVersion &&
-      face.sfntVersion != kAppleVersion) {
-    face.error = "not a TrueType or CFF font";
-  }
+  if (!IsFontVersion(face.sfntVersion)) face.error = "not a TrueType or CFF font";
 }
 
 // Reads the directory's records, keeping the first record of each needed tag, as the patcher

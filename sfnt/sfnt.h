@@ -11,12 +11,18 @@ constexpr std::uint32_t kCffVersion = 0x4F54544F;     // 'OTTO'
 constexpr std::uint32_t kAppleVersion = 0x74727565;   // 'true'
 constexpr std::uint32_t kCollectionTag = 0x74746366;  // 'ttcf'
 
+// Whether a font's first four bytes are an sfntVersion that the reader knows.
+inline bool IsFontVersion(std::uint32_t version) {
+  return version == kTrueTypeVersion || version == kCffVersion || version == kAppleVersion;
+}
+
 // The offset table starts the file.
 constexpr std::uint64_t kSfntVersionPosition = 0;
 constexpr std::uint64_t kNumTablesPosition = 4;
 
 // numTables records of 16 bytes follow the 12-byte offset table.
-constexpr std::uint64_t kFirstTableRecordPosition = 12;
+constexpr std::uint64_t kOffsetTableSize = 12;
+constexpr std::uint64_t kFirstTableRecordPosition = kOffsetTableSize;
 constexpr std::uint64_t kTableRecordSize = 16;
 constexpr std::uint64_t kChecksumInRecord = 4;
 constexpr std::uint64_t kOffsetInRecord = 8;

@@ -19,11 +19,7 @@ std::string SystemMessage(DWORD error) {
       nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
   std::string message = "Windows error " + std::to_string(error);
   if (length > 0) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0,
-                                         nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), utf8.data(), size, nullptr,
-                        nullptr);
+    std::string utf8 = Utf8FromWide(std::wstring(text, length));
     while (!utf8.empty() && (utf8.back() == '\n' || utf8.back() == '\r' || utf8.back() == ' ')) {
       utf8.pop_back();
     }
@@ -126,6 +122,15 @@ std::wstring WidePath(const std::string& path) {
   MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.c_str(), -1, wide.data(), length);
   wide.resize(wide.size() - 1);
   return wide;
+}
+
+std::string Utf8FromWide(const std::wstring& text) {
+  const int count = static_cast<int>(text.size());
+  const int length =
+      WideCharToMultiByte(CP_UTF8, 0, text.c_str(), count, nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), count, utf8.data(), length, nullptr, nullptr);
+  return utf8;
 }
 
 bool FileSetLength(FileHandle file, std::uint64_t length) {

@@ -20,3 +20,7 @@ bool KeepDiskFile(HANDLE handle, FileHandle* file, std::uint64_t* size);
 // The path, given in UTF-8, for the wide calls, which reach every name whatever the ANSI code
 // page; empty when it is not UTF-8 and so names no file. Only quenlo-check's file access uses it.
 std::wstring WidePath(const std::string& path);
+
+// Wide text, as the wide calls give names and messages, in UTF-8; a lone surrogate, which no
+// UTF-8 can hold, becomes U+FFFD. Only quenlo-check uses it.
+std::string Utf8FromWide(const std::wstring& text);

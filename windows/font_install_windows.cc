@@ -16,15 +16,6 @@ namespace {
 constexpr wchar_t kFontsKey[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
 constexpr DWORD kBroadcastTimeoutMs = 1000;
 
-std::string Utf8(const std::wstring& text) {
-  const int length = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), utf8.data(), length,
-                      nullptr, nullptr);
-  return utf8;
-}
-
 std::wstring EnvironmentFolder(const wchar_t* name) {
   wchar_t value[MAX_PATH + 1];
   const DWORD length = GetEnvironmentVariableW(name, value, MAX_PATH + 1);
@@ -83,11 +74,12 @@ std::string UserFontFolder(std::string* why) {
   for (const wchar_t* part : {L"\\Microsoft", L"\\Windows", L"\\Fonts"}) {
     folder += part;
     if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
-      *why = "cannot make " + Utf8(folder) + ": Windows error " + std::to_string(GetLastError());
+      *why = "cannot make " + Utf8FromWide(folder) + ": Windows error " +
+             std::to_string(GetLastError());
       return "";
     }
   }
-  return Utf8(folder);
+  return Utf8FromWide(folder);
 }
 
 std::vector<std::string> InstalledFontFiles() {
@@ -98,7 +90,7 @@ std::vector<std::string> InstalledFontFiles() {
     for (const auto& [name, file] : FontValues(root)) {
       if (file.empty()) continue;
       const bool inFolder = file.find_first_of(L"\\/:") != std::wstring::npos;
-      found.insert(Utf8(inFolder ? file : windowsFonts + file));
+      found.insert(Utf8FromWide(inFolder ? file : windowsFonts + file));
     }
   }
   return std::vector<std::string>(found.begin(), found.end());
@@ -111,7 +103,7 @@ std::vector<std::string> FilesInFolder(const std::string& folder) {
   if (search == INVALID_HANDLE_VALUE) return files;
   do {
     if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      files.push_back(folder + "\\" + Utf8(entry.cFileName));
+      files.push_back(folder + "\\" + Utf8FromWide(entry.cFileName));
     }
   } while (FindNextFileW(search, &entry));
   FindClose(search);

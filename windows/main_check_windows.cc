@@ -9,6 +9,7 @@
 #include "check/own_console.h"
 #include "check/run_check.h"
 #include "windows/console_windows.h"
+#include "windows/file_windows.h"
 
 // MinGW's start-up code expands * and ? in the arguments, as Windows console programs do, when
 // this is set; a pattern that matches nothing stays as it was typed. (MSVC links wsetargv.obj.)
@@ -16,30 +17,18 @@ extern "C" {
 int _dowildcard = -1;
 }
 
-namespace {
-
-std::string Utf8(const wchar_t* text) {
-  const int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<std::size_t>(length > 0 ? length : 1), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8.data(), length, nullptr, nullptr);
-  utf8.resize(utf8.size() - 1);
-  return utf8;
-}
-
-}  // namespace
-
 int wmain(int argc, wchar_t** argv) {
   std::vector<std::string> arguments;
-  for (int i = 1; i < argc; ++i) arguments.push_back(Utf8(argv[i]));
+  for (int i = 1; i < argc; ++i) arguments.push_back(Utf8FromWide(argv[i]));
   static wchar_t program[32768];
   static wchar_t shortPath[32768];
   const DWORD length = GetModuleFileNameW(nullptr, program, 32768);
-  std::string check = length > 0 && length < 32768 ? Utf8(program) : "quenlo-check.exe";
+  std::string check = length > 0 && length < 32768 ? Utf8FromWide(program) : "quenlo-check.exe";
   // A folder with a space in its name cannot be written bare, where its short name (8.3, as
   // C:\PROGRA~1) often can.
   const DWORD shortLength = length > 0 ? GetShortPathNameW(program, shortPath, 32768) : 0;
   if (ProgramsBeside(check).quenlo == "quenlo.exe" && shortLength > 0 && shortLength < 32768) {
-    check = Utf8(shortPath);
+    check = Utf8FromWide(shortPath);
   }
   const FixPrograms programs = ProgramsBeside(check);
   return OwnConsole() ? RunCheckInOwnConsole(arguments, programs) : RunCheck(arguments, programs);
