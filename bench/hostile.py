@@ -2,10 +2,11 @@
 """Benchmarks quenlo-check on hostile fonts, built here at full size: collections of many
 members that share one OS/2 table but need different values, that point at one directory over a
 character map of a few huge groups, a sparse 4 GiB file that lists a billion members, members
-whose OS/2 records overlap, and members that share a 64 KiB OS/2 table but want a thousand
-values. Prints each run's wall time, peak memory and report size against the targets: at most
-1 s and 64 MiB each, and a text report of at most a few hundred bytes a member. A run over a
-target is marked, never failed; a run killed by a signal fails. Needs GNU time.
+whose OS/2 records overlap, members that share a 64 KiB OS/2 table but want a thousand values,
+and fonts whose names, directory or tables a copy installed with --install would repeat many
+times over. Prints each run's wall time, peak memory and report size against the targets: at
+most 1 s and 64 MiB each, and a text report of at most a few hundred bytes a member. A run over
+a target is marked, never failed; a run killed by a signal fails. Needs GNU time.
 
     bench/hostile.py [--build build] [--smoke]"""
 import argparse
@@ -196,6 +197,48 @@ def sparse_zero_directories(path, members, size=4 << 30):
     return size
 
 
+def names_sharing_one_text(records, length):
+    """A font whose name table's records, names of its family, full name and unique name, all
+    point at one string of length bytes, which starts where the records do: a table under
+    1 MiB whose texts, each counted on its own, come to gigabytes."""
+    name = struct.pack(">HHH", 0, records, 6)
+    name += b"".join(struct.pack(">6H", 3, 1, 0x409, (1, 3, 4)[i % 3], length, 0)
+                     for i in range(records))
+    tables = {"cmap": ASCII, "os2": os2(1000), "head": head(), "hhea": hhea(96),
+              "maxp": maxp(96), "hmtx": hmtx([0] + [500] * 95),
+              "name": name + bytes(max(0, 6 + length - len(name)))}
+    return collection(tables, [directory() + [(b"name", "name")]], [0])
+
+
+def one_directory_many_records(members, records=4096):
+    """Every member uses one directory of `records` records, all but seven of them extra
+    tables of four bytes: a copy of each member would repeat the whole directory."""
+    family = "Hostile".encode("utf-16-be")
+    name = struct.pack(">HHH", 0, 1, 18) + struct.pack(">6H", 3, 1, 0x409, 1, len(family), 0)
+    tables = {"cmap": ASCII, "os2": os2(1000), "head": head(), "hhea": hhea(96),
+              "maxp": maxp(96), "hmtx": hmtx([0] + [500] * 95), "name": name + family,
+              "extra": bytes(4)}
+    extra = [(struct.pack(">I", 0x61000000 + i), "extra") for i in range(records - 7)]
+    return collection(tables, [directory() + [(b"name", "name")] + extra], [0] * members)
+
+
+def tables_overlapping_one_font(records=4096, length=256 << 10):
+    """A font whose extra tables, each of its own tag, are one region of length bytes listed
+    with lengths a byte apart: copied one by one, they would take gigabytes."""
+    family = "Hostile".encode("utf-16-be")
+    name = struct.pack(">HHH", 0, 1, 18) + struct.pack(">6H", 3, 1, 0x409, 1, len(family), 0)
+    tables = {"cmap": ASCII, "os2": os2(1000), "head": head(), "hhea": hhea(96),
+              "maxp": maxp(96), "hmtx": hmtx([0] + [500] * 95), "name": name + family,
+              "region": bytes(length)}
+    extra = [(struct.pack(">I", 0x61000000 + i), "region") for i in range(records)]
+    data = bytearray(collection(tables, [directory() + [(b"name", "name")] + extra], [0]))
+    first = 16 + 12 + 16 * 7
+    for i in range(records):
+        record = first + 16 * i
+        data[record + 12:record + 16] = struct.pack(">I", length - i)
+    return bytes(data)
+
+
 def run(check, arguments, scratch, stdin_bytes=0):
     """Wall seconds, peak MiB, exit status and report bytes of one run, from GNU time; with
     stdin_bytes, that many zeros are piped to it."""
@@ -257,12 +300,20 @@ def main():
          ["--fix", "-o", "OUT"], 0),
         ("sparse font, 1 TiB", lambda path: sparse_font(path, 1 << 40), [], 0),
         ("zeros on standard input", b"", ["-"], 4 * giga // scale),
+        ("names sharing one text", names_sharing_one_text(65535 // scale, 60000), ["--install"],
+         0),
+        ("one directory, many records", one_directory_many_records(16384 // scale),
+         ["--install"], 0),
+        ("tables overlapping, a copy", tables_overlapping_one_font(4096 // scale), ["--install"],
+         0),
     ]
     crashed = False
     print(f"{'case':28} {'options':12} {'members':>8} {'file':>9} {'status':>6} {'time':>7} "
           f"{'memory':>9} {'report':>10} {'a member':>9}")
     with tempfile.TemporaryDirectory() as scratch:
         scratch = pathlib.Path(scratch)
+        # --install puts its copies under the scratch folder, never among the user's fonts.
+        os.environ["XDG_DATA_HOME"] = str(scratch / "data")
         font = scratch / "font.ttc"
         output = scratch / "out.ttc"
         rows = []

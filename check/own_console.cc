@@ -59,7 +59,7 @@ int OfferCopies(const std::vector<std::string>& files, int status) {
   for (const std::string& file : files) {
     const Installed installed = InstallFixedCopy(file, "");
     if (!installed.error.empty()) {
-      PrintError("quenlo-check: " + ShownName(file) + ": " + installed.error +
+      PrintError("quenlo-check: " + ShownName(file) + ": " + ShownName(installed.error) +
                  "; no copy was installed");
       status = kCheckTrouble;
       continue;

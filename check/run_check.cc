@@ -211,7 +211,7 @@ int CheckFile(const std::string& file, const Options& options, const FixPrograms
     return -1;
   }
   if (!installed.error.empty()) {
-    PrintError(kProgram + shown + ": " + installed.error + "; no copy was installed");
+    PrintError(kProgram + shown + ": " + ShownName(installed.error) + "; no copy was installed");
     status = kCheckTrouble;
   }
   std::vector<std::string> families;

@@ -62,14 +62,14 @@ def cmap(subtable, platform=3, encoding=1):
     return struct.pack(">HHHHI", 0, 1, platform, encoding, 12) + subtable
 
 
-def metrics_font(cmap_table, version=0x00010000):
+def metrics_font(cmap_table, version=0x00010000, more=()):
     """A font with the tables the width check reads: four glyphs, the last at 1000."""
     hhea = bytes(34) + struct.pack(">H", 3)
     maxp = struct.pack(">IH", 0x5000, 4)
     hmtx = struct.pack(">HhHhHh", 0, 0, 500, 0, 1000, 0) + struct.pack(">h", 0)
     head = bytes(18) + struct.pack(">H", 1000) + bytes(34)
     return font([(b"cmap", cmap_table), (b"OS/2", os2), (b"head", head), (b"hhea", hhea),
-                 (b"hmtx", hmtx), (b"maxp", maxp)], version)
+                 (b"hmtx", hmtx), (b"maxp", maxp), *more], version)
 
 
 format0 = struct.pack(">HHH", 0, 262, 0) + bytes([1] * 128 + [2] * 128)
@@ -171,3 +171,15 @@ for data in readers + [collection, many]:
     save("output", bytes([255]) + data)
     save("output", bytes([5]) + data)
     save("output", bytes([30]) + data)
+
+# The copy installed for the user: fonts with a name table (a family and a full name that share
+# one string, and a PostScript name), one alone and two in a collection.
+family = "Fuzz".encode("utf-16-be")
+postscript = "Fuzz-Bold".encode("utf-16-be")
+name = (struct.pack(">HHH", 0, 3, 42) + struct.pack(">6H", 3, 1, 0x409, 1, len(family), 0) +
+        struct.pack(">6H", 3, 1, 0x409, 4, len(family), 0) +
+        struct.pack(">6H", 3, 1, 0x409, 6, len(postscript), len(family)) + family + postscript)
+named = [metrics_font(cmap(format4), more=[(b"name", name)]),
+         metrics_font(cmap(format12, 3, 10), 0x4F54544F, more=[(b"name", name)])]
+for data in named + [collection_of(named, [0, 1]), collection_of(named[:1], [0, 0])]:
+    save("copy", data)

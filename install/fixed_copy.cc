@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <set>
 #include <tuple>
 
 #include "fixer/fix_layout.h"
@@ -24,6 +25,10 @@ struct SourceTable {
 // A table of the copy, by what it holds: the source table, and the width of an OS/2 table.
 using TableKey = std::tuple<std::uint64_t, std::uint64_t, std::int32_t>;
 
+// What a copy may hold beyond twice its font's bytes: more than a small font's renamed names
+// could ever add.
+constexpr std::uint64_t kCopySlack = std::uint64_t{1} << 20;
+
 std::uint64_t Padded(std::uint64_t length) { return (length + 3) / 4 * 4; }
 
 // The records of the directory at offset, but DSIG's; false when it runs past the file or a table
@@ -34,15 +39,14 @@ bool ReadDirectory(const FileBytes& bytes, std::uint64_t offset, std::uint32_t* 
   *version = LoadBigEndian32(&bytes[offset]);
   const std::uint64_t count = LoadBigEndian16(&bytes[offset + kNumTablesPosition]);
   if ((bytes.size() - offset - kFirstTableRecordPosition) / kTableRecordSize < count) return false;
+  std::set<std::string> tags;
   for (std::uint64_t i = 0; i < count; ++i) {
     const unsigned char* record = &bytes[offset + kFirstTableRecordPosition + i * kTableRecordSize];
     SourceTable table{std::string(reinterpret_cast<const char*>(record), kTagSize),
                       LoadBigEndian32(record + kOffsetInRecord),
                       LoadBigEndian32(record + kOffsetInRecord + 4)};
     if (table.offset > bytes.size() || table.length > bytes.size() - table.offset) return false;
-    const bool repeated = std::any_of(tables->begin(), tables->end(),
-                                      [&](const SourceTable& t) { return t.tag == table.tag; });
-    if (table.tag != "DSIG" && !repeated) tables->push_back(table);
+    if (table.tag != "DSIG" && tags.insert(table.tag).second) tables->push_back(table);
   }
   std::sort(tables->begin(), tables->end(),
             [](const SourceTable& a, const SourceTable& b) { return a.tag < b.tag; });
@@ -65,6 +69,30 @@ void PutSearchFields(std::uint16_t count, unsigned char* header) {
 
 std::uint32_t FileSum(const FileBytes& bytes) { return TableChecksum(bytes.data(), bytes.size()); }
 
+// Renames the name table in data for the copy, and stores the family and style that programs
+// will show for it in names; false, with why, when it cannot be renamed.
+bool RenameTable(const std::string& family, FileBytes* data, CopiedFace* names, std::string* why) {
+  std::vector<NameRecord> records;
+  if (!ParseNameTable(*data, &records)) {
+    *why = "its 'name' table does not hold together";
+    return false;
+  }
+  const Renaming renaming = RenamedForCopy(records, family);
+  if (!renaming.error.empty()) {
+    *why = renaming.error;
+    return false;
+  }
+  *data = BuildNameTable(renaming.records);
+  if (data->empty()) {
+    *why = "its renamed names would be more than a 'name' table can hold";
+    return false;
+  }
+  ParseNameTable(*data, &records);
+  names->family = DisplayName(records, kFamilyNameID);
+  names->style = DisplayName(records, kStyleNameID);
+  return true;
+}
+
 }  // namespace
 
 FixedCopy MakeFixedCopy(const FileBytes& bytes, const FontFaces& font, const std::string& family) {
@@ -80,11 +108,27 @@ FixedCopy MakeFixedCopy(const FileBytes& bytes, const FontFaces& font, const std
     return copy;
   }
 
+  // A copy holds fewer faces than its font, and its renamed names add a few bytes to each
+  // record: one that comes to more than twice the font's bytes is made of directories or tables
+  // that overlap, or of records that share one text many times over, as no real font's are. It is
+  // refused as it grows, so that neither its work nor its memory can pass a few times the font's.
+  const std::uint64_t most = 2 * bytes.size() + kCopySlack;
+  std::uint64_t made = 0;
+  const auto fits = [&](std::uint64_t more) {
+    made += more;
+    if (made <= most) return true;
+    copy.error =
+        "its copy would come to more than twice its size, as no real font's does (its tables "
+        "or directories overlap, or its names share one text many times over)";
+    return false;
+  };
+
   // Each face's tables, and the bytes of each table of the copy, made once.
   std::vector<std::uint32_t> versions(faces.size());
   std::vector<std::vector<SourceTable>> directories(faces.size());
   std::map<TableKey, std::size_t> tableOf;
   std::vector<FileBytes> tables;
+  std::map<std::size_t, CopiedFace> namesOf;  // by the table's number, for its name tables
   std::vector<std::vector<std::size_t>> faceTables(faces.size());
   std::vector<std::size_t> heads;
   for (std::size_t f = 0; f < faces.size(); ++f) {
@@ -93,6 +137,7 @@ FixedCopy MakeFixedCopy(const FileBytes& bytes, const FontFaces& font, const std
       copy.error = "a table runs past the end of the file";
       return copy;
     }
+    if (!fits(kFirstTableRecordPosition + kTableRecordSize * directories[f].size())) return copy;
     const std::int32_t written = *WantedWidth(face);
     CopiedFace copied{face.index, written, "", ""};
     bool named = false;
@@ -108,28 +153,18 @@ FixedCopy MakeFixedCopy(const FileBytes& bytes, const FontFaces& font, const std
         } else if (source.tag == "head" && data.size() >= kCheckSumAdjustmentInHead + 4) {
           StoreBigEndian32(0, &data[kCheckSumAdjustmentInHead]);
           heads.push_back(tables.size());
-        } else if (source.tag == "name") {
-          std::vector<NameRecord> records;
-          if (!ParseNameTable(data, &records)) {
-            copy.error = "its 'name' table does not hold together";
-            return copy;
-          }
-          const Renaming renaming = RenamedForCopy(records, family);
-          if (!renaming.error.empty()) {
-            copy.error = renaming.error;
-            return copy;
-          }
-          data = BuildNameTable(renaming.records);
+        } else if (source.tag == "name" &&
+                   !RenameTable(family, &data, &namesOf[tables.size()], &copy.error)) {
+          return copy;
         }
+        if (!fits(data.size())) return copy;
         known = tableOf.emplace(key, tables.size()).first;
         tables.push_back(std::move(data));
       }
       faceTables[f].push_back(known->second);
       if (source.tag == "name") {
-        std::vector<NameRecord> records;
-        ParseNameTable(tables[known->second], &records);
-        copied.family = DisplayName(records, kFamilyNameID);
-        copied.style = DisplayName(records, kStyleNameID);
+        copied.family = namesOf[known->second].family;
+        copied.style = namesOf[known->second].style;
         named = true;
       }
     }

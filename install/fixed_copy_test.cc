@@ -101,4 +101,16 @@ TEST_F(FixedCopyTest, FamilyNamesOneFaceAndAFontThatNeedsNothingGetsNoCopy) {
   EXPECT_TRUE(none.bytes.empty());
 }
 
+TEST_F(FixedCopyTest, CopyThatWouldRepeatTheFontManyTimesOverIsRefused) {
+  // Members that use one directory of a thousand records: each member's copy repeats it.
+  MetricsFont metrics = CjkMetrics(980);
+  metrics.more = {{"name", NameTable({{3, 0x409, 1, "Test Gothic"}})}};
+  for (int i = 1000; i < 2000; ++i) metrics.more.push_back({"x" + std::to_string(i).substr(1), {}});
+  const Bytes font = BuildMetricsFont(metrics);
+  EXPECT_EQ(Copy(BuildCollection({font}, false, std::vector<std::size_t>(4, 0))).error, "");
+  EXPECT_NE(Copy(BuildCollection({font}, false, std::vector<std::size_t>(100, 0)))
+                .error.find("more than twice its size"),
+            std::string::npos);
+}
+
 }  // namespace

@@ -4,6 +4,8 @@
 #include "install/install_font.h"
 
 #include <algorithm>
+#include <map>
+#include <utility>
 
 #include "common/file.h"
 #include "common/font_install.h"
@@ -46,9 +48,10 @@ bool ReadWhole(const std::string& path, FileBytes* bytes, FontFaces* font, std::
   return read;
 }
 
-// The name table's records of the face whose directory starts at offset, or false.
-bool ReadNames(FileHandle file, std::uint64_t size, std::uint64_t offset,
-               std::vector<NameRecord>* records) {
+// Where the name table of the face whose directory starts at offset lies: its offset and length;
+// false when the directory cannot be read or lists none.
+bool FindNameTable(FileHandle file, std::uint64_t size, std::uint64_t offset,
+                   std::pair<std::uint64_t, std::uint64_t>* table) {
   std::vector<unsigned char> bytes;
   if (!ReadWithin(file, 0, size, offset, kFirstTableRecordPosition, &bytes)) return false;
   const std::uint64_t count = LoadBigEndian16(&bytes[kNumTablesPosition]);
@@ -59,13 +62,24 @@ bool ReadNames(FileHandle file, std::uint64_t size, std::uint64_t offset,
   for (std::uint64_t i = 0; i < count; ++i) {
     const unsigned char* record = &bytes[i * kTableRecordSize];
     if (std::string(reinterpret_cast<const char*>(record), kTagSize) != "name") continue;
-    const std::uint64_t at = LoadBigEndian32(record + kOffsetInRecord);
-    const std::uint64_t length = LoadBigEndian32(record + kOffsetInRecord + 4);
-    std::vector<unsigned char> table;
-    return length <= kMaxNameTable && ReadWithin(file, 0, size, at, length, &table) &&
-           ParseNameTable(table, records);
+    *table = {LoadBigEndian32(record + kOffsetInRecord),
+              LoadBigEndian32(record + kOffsetInRecord + 4)};
+    return true;
   }
   return false;
+}
+
+// The names in the name table at offset, of length bytes; empty ones when it cannot be read.
+FaceNames ReadNames(FileHandle file, std::uint64_t size, std::uint64_t offset,
+                    std::uint64_t length) {
+  std::vector<unsigned char> table;
+  std::vector<NameRecord> records;
+  if (length > kMaxNameTable || !ReadWithin(file, 0, size, offset, length, &table) ||
+      !ParseNameTable(table, &records)) {
+    return {};
+  }
+  return {DisplayName(records, kFamilyNameID), DisplayName(records, kStyleNameID),
+          MarkedAsCopy(records)};
 }
 
 // What the system lists the copy by: its families and styles, and its kind.
@@ -111,15 +125,28 @@ std::vector<FaceNames> ReadFaceNames(const std::string& path) {
   std::string why;
   if (!FileOpenForReading(path.c_str(), &file, &size, &why)) return {};
   const FontFaces font = ReadFontDirectories(file, size);
+  // Each directory and each name table is read once, however many members use it: the reader
+  // refuses members whose directories or tables overlap without being the same, so the reading
+  // grows with the file and not with its members.
+  std::map<std::uint64_t, FaceNames> byDirectory;
+  std::map<std::pair<std::uint64_t, std::uint64_t>, FaceNames> byTable;
   std::vector<FaceNames> names;
   for (const FaceSummary& face : font.faces) {
-    std::vector<NameRecord> records;
-    FaceNames found;
-    if (ReadNames(file, size, face.directory.first, &records)) {
-      found = {DisplayName(records, kFamilyNameID), DisplayName(records, kStyleNameID),
-               MarkedAsCopy(records)};
+    const std::uint64_t directory = face.directory.first;
+    auto known = byDirectory.find(directory);
+    if (known == byDirectory.end()) {
+      std::pair<std::uint64_t, std::uint64_t> table;
+      FaceNames found;
+      if (face.error.empty() && FindNameTable(file, size, directory, &table)) {
+        auto read = byTable.find(table);
+        if (read == byTable.end()) {
+          read = byTable.emplace(table, ReadNames(file, size, table.first, table.second)).first;
+        }
+        found = read->second;
+      }
+      known = byDirectory.emplace(directory, found).first;
     }
-    names.push_back(found);
+    names.push_back(known->second);
   }
   FileClose(file);
   return names;

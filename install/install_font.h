@@ -27,7 +27,7 @@ struct FaceNames {
 };
 
 // The names of each face of the font at path, in the order the reader finds its faces; empty
-// names for a face whose name table cannot be read.
+// names for a face whose name table cannot be read, or whose directory the reader refuses.
 std::vector<FaceNames> ReadFaceNames(const std::string& path);
 
 // Where InstallFixedCopy puts the copy of source, or has put it: "" when there is none.

@@ -4,6 +4,7 @@
 #include "install/name_table.h"
 
 #include <algorithm>
+#include <map>
 #include <tuple>
 
 #include "common/utf8.h"
@@ -13,6 +14,7 @@ namespace {
 
 constexpr std::size_t kHeaderSize = 6;
 constexpr std::size_t kRecordSize = 12;
+constexpr std::size_t kMax16 = 0xFFFF;  // the most that a length or an offset can say
 constexpr std::uint16_t kUnicodePlatform = 0;
 constexpr std::uint16_t kMacintoshPlatform = 1;
 constexpr std::uint16_t kWindowsPlatform = 3;
@@ -94,16 +96,22 @@ NameBytes Joined(NameBytes a, const NameBytes& b) {
   return a;
 }
 
-// The record of nameID in the same platform, encoding and language as record, if there is one.
-const NameRecord* Sibling(const std::vector<NameRecord>& records, const NameRecord& record,
-                          std::uint16_t nameID) {
-  for (const NameRecord& other : records) {
-    if (other.nameID == nameID && other.platformID == record.platformID &&
-        other.encodingID == record.encodingID && other.languageID == record.languageID) {
-      return &other;
-    }
+// A record's platform, encoding and language, which its renamed text keeps to.
+using Language = std::tuple<std::uint16_t, std::uint16_t, std::uint16_t>;
+
+Language LanguageOf(const NameRecord& record) {
+  return {record.platformID, record.encodingID, record.languageID};
+}
+
+// The family record of each platform, encoding and language: the first, where there are more.
+using FamilyRecords = std::map<Language, const NameRecord*>;
+
+FamilyRecords FamiliesOf(const std::vector<NameRecord>& records) {
+  FamilyRecords families;
+  for (const NameRecord& record : records) {
+    if (record.nameID == kFamilyNameID) families.emplace(LanguageOf(record), &record);
   }
-  return nullptr;
+  return families;
 }
 
 // A PostScript name's part for a family: printable ASCII but spaces and the characters that
@@ -117,25 +125,28 @@ std::string PostScriptPart(const std::string& family) {
 }
 
 // The renamed text of one record; false when a Macintosh record cannot hold the new family.
-bool RenamedText(const std::vector<NameRecord>& records, const NameRecord& record,
-                 const std::string& family, NameBytes* text) {
+bool RenamedText(const FamilyRecords& families, const NameRecord& record, const std::string& family,
+                 NameBytes* text) {
   const bool wide = IsWide(record);
   const bool ascii = std::all_of(family.begin(), family.end(),
                                  [](char c) { return static_cast<unsigned char>(c) < 0x80; });
   if (!wide && !family.empty() && !ascii) return false;
   const NameBytes suffix = Stored(kSuffix, wide);
-  const NameRecord* familyRecord = Sibling(records, record, kFamilyNameID);
-  const NameBytes oldFamily = familyRecord != nullptr ? familyRecord->text : NameBytes();
-  const NameBytes newFamily = family.empty() ? Joined(oldFamily, suffix) : Stored(family, wide);
+  static const NameBytes kNoFamily;
+  const auto familyRecord = families.find(LanguageOf(record));
+  const NameBytes& oldFamily =
+      familyRecord != families.end() ? familyRecord->second->text : kNoFamily;
   switch (record.nameID) {
     case 1:
     case 16:
     case 21:
-      *text = family.empty() ? Joined(record.text, suffix) : newFamily;
+      *text = family.empty() ? Joined(record.text, suffix) : Stored(family, wide);
       return true;
     case 4:
       // The full name starts with the family, its style follows.
       if (StartsWith(record.text, oldFamily)) {
+        const NameBytes newFamily =
+            family.empty() ? Joined(oldFamily, suffix) : Stored(family, wide);
         *text = Joined(newFamily, NameBytes(record.text.begin() +
                                                 static_cast<std::ptrdiff_t>(oldFamily.size()),
                                             record.text.end()));
@@ -170,6 +181,7 @@ bool ParseNameTable(const NameBytes& table, std::vector<NameRecord>* records) {
   const std::size_t storage = LoadBigEndian16(&table[4]);
   if (count > (table.size() - kHeaderSize) / kRecordSize || storage > table.size()) return false;
   records->clear();
+  std::size_t texts = 0;
   for (std::size_t i = 0; i < count; ++i) {
     const unsigned char* at = &table[kHeaderSize + kRecordSize * i];
     NameRecord record;
@@ -180,6 +192,8 @@ bool ParseNameTable(const NameBytes& table, std::vector<NameRecord>* records) {
     const std::size_t length = LoadBigEndian16(at + 8);
     const std::size_t offset = LoadBigEndian16(at + 10);
     if (offset > table.size() - storage || length > table.size() - storage - offset) return false;
+    texts += length;
+    if (texts > kMaxNameTexts) return false;
     const auto first = table.begin() + static_cast<std::ptrdiff_t>(storage + offset);
     record.text.assign(first, first + static_cast<std::ptrdiff_t>(length));
     records->push_back(record);
@@ -193,11 +207,13 @@ NameBytes BuildNameTable(std::vector<NameRecord> records) {
            std::tie(b.platformID, b.encodingID, b.languageID, b.nameID);
   });
   NameBytes table(kHeaderSize + kRecordSize * records.size());
+  if (table.size() > kMax16) return {};
   StoreBigEndian16(static_cast<std::uint16_t>(records.size()), &table[2]);
   StoreBigEndian16(static_cast<std::uint16_t>(table.size()), &table[4]);
   NameBytes storage;
   for (std::size_t i = 0; i < records.size(); ++i) {
     const NameRecord& record = records[i];
+    if (record.text.size() > kMax16 || storage.size() > kMax16) return {};
     unsigned char* at = &table[kHeaderSize + kRecordSize * i];
     StoreBigEndian16(record.platformID, at);
     StoreBigEndian16(record.encodingID, at + 2);
@@ -239,11 +255,18 @@ bool MarkedAsCopy(const std::vector<NameRecord>& records) {
 
 Renaming RenamedForCopy(const std::vector<NameRecord>& records, const std::string& family) {
   Renaming renaming;
+  // Refused first, so that no record is given a name that is refused anyway.
+  if (!family.empty() && Utf16Units(family) > kMaxFamilyUnits) {
+    renaming.error = "the family " + family + " is longer than the " +
+                     std::to_string(kMaxFamilyUnits) + " characters that Windows selects a font by";
+    return renaming;
+  }
+  const FamilyRecords families = FamiliesOf(records);
   for (const NameRecord& record : records) {
     const bool renamed = std::find(std::begin(kRenamedIDs), std::end(kRenamedIDs), record.nameID) !=
                          std::end(kRenamedIDs);
     NameRecord copy = record;
-    if (renamed && !RenamedText(records, record, family, &copy.text)) continue;
+    if (renamed && !RenamedText(families, record, family, &copy.text)) continue;
     if (record.nameID == kVersionNameID) {
       copy.text = Joined(copy.text, Stored(kCopyMark, IsWide(record)));
     }
@@ -259,10 +282,6 @@ Renaming RenamedForCopy(const std::vector<NameRecord>& records, const std::strin
                        "--family NAME";
       return renaming;
     }
-  }
-  if (!family.empty() && Utf16Units(family) > kMaxFamilyUnits) {
-    renaming.error = "the family " + family + " is longer than the " +
-                     std::to_string(kMaxFamilyUnits) + " characters that Windows selects a font by";
   }
   if (renaming.family.empty()) renaming.error = "it has no family name to rename";
   return renaming;

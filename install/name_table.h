@@ -26,10 +26,17 @@ constexpr std::size_t kMaxFamilyUnits = 31;
 // What a fixed copy's version string (name ID 5) ends with, so that its copies are told apart.
 constexpr char kCopyMark[] = "; fixed copy by Quenlo";
 
-// The records of a name table of format 0 or 1; false when it does not hold together.
+// The most text that a name table's records may come to together, each record's counted on its
+// own: no real font's names come near it, also where records share one string, while a table of
+// many records that all point at one long string would claim thousands of times its size.
+constexpr std::size_t kMaxNameTexts = std::size_t{1} << 20;
+
+// The records of a name table of format 0 or 1; false when it does not hold together, or when
+// its records' texts come to more than kMaxNameTexts.
 bool ParseNameTable(const NameBytes& table, std::vector<NameRecord>* records);
 
-// A name table of format 0 holding the records, sorted as the format requires.
+// A name table of format 0 holding the records, sorted as the format requires, each text stored
+// on its own; empty when its 16-bit lengths and offsets cannot reach them all.
 NameBytes BuildNameTable(std::vector<NameRecord> records);
 
 // The name with nameID as programs show it, in UTF-8: from a Windows record in US English, else

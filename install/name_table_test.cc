@@ -128,4 +128,31 @@ TEST(NameTableTest, TableReadsBackAsBuiltAndOneThatDoesNotHoldTogetherIsRefused)
   EXPECT_FALSE(ParseNameTable(pastStorage, &read));
 }
 
+TEST(NameTableTest, TextsClaimedManyTimesOverAreRefusedAndTextsPastSixteenBitsAreNotBuilt) {
+  // Records that all point at one string of 60,000 bytes: 17 of them come to less than
+  // kMaxNameTexts together, 18 to more.
+  for (const auto& [count, holds] : {std::pair<std::size_t, bool>{17, true}, {18, false}}) {
+    const std::size_t storage = 6 + 12 * count;
+    NameBytes table(storage + 60000);
+    table[3] = static_cast<unsigned char>(count);
+    table[4] = static_cast<unsigned char>(storage >> 8);
+    table[5] = static_cast<unsigned char>(storage & 0xFF);
+    for (std::size_t i = 0; i < count; ++i) {
+      unsigned char* record = &table[6 + 12 * i];
+      record[7] = 1;  // the family name, of 60,000 bytes from the string's start
+      record[8] = 60000 >> 8;
+      record[9] = 60000 & 0xFF;
+    }
+    std::vector<NameRecord> read;
+    EXPECT_EQ(ParseNameTable(table, &read), holds) << count;
+  }
+  // Two texts of 40,000 bytes each fit 16-bit offsets; a third would start past them, and one
+  // of 65,536 bytes is longer than a length can say.
+  std::vector<NameRecord> records(2, Record(3, 0x409, 1, std::string(20000, 'x')));
+  EXPECT_FALSE(BuildNameTable(records).empty());
+  records.push_back(records[0]);
+  EXPECT_TRUE(BuildNameTable(records).empty());
+  EXPECT_TRUE(BuildNameTable({Record(3, 0x409, 1, std::string(32768, 'x'))}).empty());
+}
+
 }  // namespace

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/font_install.h"
@@ -74,13 +75,20 @@ bool RunProgram(const std::vector<std::string>& command, std::string* output) {
   return spawned == 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-// The font files below folder, at any depth.
-void FindFonts(const std::string& folder, int depth, std::set<std::string>* found) {
-  DIR* listing = opendir(folder.c_str());
-  if (listing == nullptr || depth > 16) {
-    if (listing != nullptr) closedir(listing);
+// A folder by its device and inode, which every path to it shares.
+using FolderIdentity = std::pair<dev_t, ino_t>;
+
+// The font files below folder, at any depth up to 16. Each folder is listed once, however many
+// links lead to it, so that links that lead back up cannot multiply the walk.
+void FindFonts(const std::string& folder, int depth, std::set<FolderIdentity>* walked,
+               std::set<std::string>* found) {
+  struct stat self;
+  if (depth > 16 || stat(folder.c_str(), &self) != 0 ||
+      !walked->insert({self.st_dev, self.st_ino}).second) {
     return;
   }
+  DIR* listing = opendir(folder.c_str());
+  if (listing == nullptr) return;
   for (dirent* entry; (entry = readdir(listing)) != nullptr;) {
     const std::string name = entry->d_name;
     if (name == "." || name == "..") continue;
@@ -88,7 +96,7 @@ void FindFonts(const std::string& folder, int depth, std::set<std::string>* foun
     struct stat status;
     if (stat(path.c_str(), &status) != 0) continue;
     if (S_ISDIR(status.st_mode)) {
-      FindFonts(path, depth + 1, found);
+      FindFonts(path, depth + 1, walked, found);
     } else if (S_ISREG(status.st_mode) && IsFontFile(name)) {
       found->insert(path);
     }
@@ -137,7 +145,8 @@ std::vector<std::string> InstalledFontFiles() {
   } else {
     std::vector<std::string> folders = {DataHome() + "/fonts", Environment("HOME") + "/.fonts",
                                         "/usr/share/fonts", "/usr/local/share/fonts"};
-    for (const std::string& folder : folders) FindFonts(folder, 0, &found);
+    std::set<FolderIdentity> walked;
+    for (const std::string& folder : folders) FindFonts(folder, 0, &walked, &found);
   }
   return std::vector<std::string>(found.begin(), found.end());
 }

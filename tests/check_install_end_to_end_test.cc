@@ -167,6 +167,12 @@ TEST_F(CheckInstallTest, WrongUsesAreRefusedAndAFamilyTooLongForWindowsToo) {
             std::string::npos)
       << tooLong.err;
   EXPECT_FALSE(std::filesystem::exists(dir_.Path("data/fonts/gothic-Fixed.ttf")));
+  // A refusal that quotes the font's own name shows its control characters escaped.
+  WriteFileBytes(dir_.Path("escape.ttf"), NamedCjkFont(980, "\x1b[2J" + std::string(26, 'g')));
+  const Outcome escaped = Run({"--install", "escape.ttf"});
+  EXPECT_EQ(escaped.status, 2);
+  EXPECT_NE(escaped.err.find("its new family name, \\x1b[2Jggg"), std::string::npos) << escaped.err;
+  EXPECT_EQ(escaped.err.find('\x1b'), std::string::npos);
 }
 
 }  // namespace

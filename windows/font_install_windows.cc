@@ -73,9 +73,9 @@ std::string UserFontFolder(std::string* why) {
   std::wstring folder = local;
   for (const wchar_t* part : {L"\\Microsoft", L"\\Windows", L"\\Fonts"}) {
     folder += part;
-    if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
-      *why = "cannot make " + Utf8FromWide(folder) + ": Windows error " +
-             std::to_string(GetLastError());
+    const DWORD error = CreateDirectoryW(folder.c_str(), nullptr) ? 0 : GetLastError();
+    if (error != 0 && error != ERROR_ALREADY_EXISTS) {
+      *why = "cannot make " + Utf8FromWide(folder) + ": Windows error " + std::to_string(error);
       return "";
     }
   }
