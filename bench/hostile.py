@@ -3,8 +3,9 @@
 members that share one OS/2 table but need different values, that point at one directory over a
 character map of a few huge groups, a sparse 4 GiB file that lists a billion members, members
 whose OS/2 records overlap, members that share a 64 KiB OS/2 table but want a thousand values,
-and fonts whose names, directory or tables a copy installed with --install would repeat many
-times over. Prints each run's wall time, peak memory and report size against the targets: at
+fonts whose names, directory or tables a copy installed with --install would repeat many
+times over, a sparse font to install, and members whose name tables lie a byte apart, installed
+and lying in the user's font folder for --uninstall. Prints each run's wall time, peak memory and report size against the targets: at
 most 1 s and 64 MiB each, and a text report of at most a few hundred bytes a member. A run over
 a target is marked, never failed; a run killed by a signal fails. Needs GNU time.
 
@@ -239,6 +240,44 @@ def tables_overlapping_one_font(records=4096, length=256 << 10):
     return bytes(data)
 
 
+def name_tables_a_byte_apart(members, length=2800):
+    """Every member has its own directory over one name table of length bytes, listed with a
+    length one byte longer than the last member's: read again for each member, the names would
+    cost the square of the members."""
+    family = "Hostile".encode("utf-16-be")
+    name = struct.pack(">HHH", 0, 1, 18) + struct.pack(">6H", 3, 1, 0x409, 1, len(family), 0)
+    tables = {"cmap": ASCII, "os2": os2(1000), "head": head(), "hhea": hhea(96),
+              "maxp": maxp(96), "hmtx": hmtx([0] + [500] * 95),
+              "name": name + family + bytes(length + members)}
+    data = bytearray(collection(tables, [directory() + [(b"name", "name")]] * members,
+                                list(range(members))))
+    header = 12 + 4 * members
+    for i in range(members):
+        record = header + i * (12 + 16 * 7) + 12 + 16 * 6
+        (size,) = struct.unpack(">I", data[record + 12:record + 16])
+        data[record + 12:record + 16] = struct.pack(">I", size - members + i)
+    return bytes(data)
+
+
+def sparse_source(path, size):
+    """A font to install whose one more table, all zeros, is a hole that makes the file size
+    bytes long, of which it holds a few KiB: a copy made by the length would be dense."""
+    family = "Hostile".encode("utf-16-be")
+    name = struct.pack(">HHH", 0, 1, 18) + struct.pack(">6H", 3, 1, 0x409, 1, len(family), 0)
+    tables = {"cmap": ASCII, "os2": os2(1000), "head": head(), "hhea": hhea(96),
+              "maxp": maxp(96), "hmtx": hmtx([0] + [500] * 95), "name": name + family,
+              "zero": bytes(4)}
+    data = bytearray(collection(tables, [directory() + [(b"name", "name"), (b"zero", "zero")]],
+                                [0]))
+    record = 16 + 12 + 16 * 7
+    (offset,) = struct.unpack(">I", data[record + 8:record + 12])
+    data[record + 12:record + 16] = struct.pack(">I", size - offset)
+    with open(path, "wb") as out:
+        out.write(data)
+        out.truncate(size)
+    return size
+
+
 def run(check, arguments, scratch, stdin_bytes=0):
     """Wall seconds, peak MiB, exit status and report bytes of one run, from GNU time; with
     stdin_bytes, that many zeros are piped to it."""
@@ -306,6 +345,12 @@ def main():
          ["--install"], 0),
         ("tables overlapping, a copy", tables_overlapping_one_font(4096 // scale), ["--install"],
          0),
+        ("sparse source, 1 GiB", lambda path: sparse_source(path, giga // scale), ["--install"],
+         0),
+        ("name tables a byte apart", name_tables_a_byte_apart(1024 // scale), ["--install"], 0),
+        # The same collection lying in the user's font folder under a copy's name.
+        ("name tables a byte apart", name_tables_a_byte_apart(1024 // scale), ["--uninstall"],
+         0),
     ]
     crashed = False
     print(f"{'case':28} {'options':12} {'members':>8} {'file':>9} {'status':>6} {'time':>7} "
@@ -327,7 +372,11 @@ def main():
                 size = stdin_bytes or len(data)
                 members = struct.unpack(">I", data[8:12])[0] if data else 1
             arguments = [str(output) if a == "OUT" else a for a in options]
-            if not stdin_bytes:
+            if options == ["--uninstall"]:
+                folder = scratch / "data" / "fonts"
+                folder.mkdir(parents=True, exist_ok=True)
+                font.rename(folder / "hostile-Fixed-0123abcd.ttc")
+            elif not stdin_bytes:
                 arguments.append(str(font))
             rows.append((name, options, members, size,
                          run(check, arguments, scratch, stdin_bytes)))

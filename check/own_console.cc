@@ -39,11 +39,12 @@ bool FixableInPlace(const std::string& file, const std::set<std::string>& instal
 
 // The families of the faces of file that need another width, as programs show them.
 std::string FamiliesNeedingFix(const std::string& file) {
-  const FontFaces font = ReadFontFaces(file.c_str());
-  const std::vector<FaceNames> names = ReadFaceNames(file);
+  const FontForCopy read = ReadFontForCopy(file, false, "");
   std::set<std::string> families;
-  for (std::size_t i = 0; i < font.faces.size(); ++i) {
-    if (WantedWidth(font.faces[i]) && i < names.size()) families.insert(names[i].family);
+  for (std::size_t i = 0; i < read.font.faces.size(); ++i) {
+    if (WantedWidth(read.font.faces[i]) && i < read.names.size()) {
+      families.insert(read.names[i].family);
+    }
   }
   std::string text;
   for (const std::string& family : families) text += (text.empty() ? "" : ", ") + family;
@@ -57,14 +58,16 @@ int OfferCopies(const std::vector<std::string>& files, int status) {
       "\nInstall fixed copies of " + std::to_string(files.size()) + " font(s) for you? [y/N] ";
   if (!AskYesNo(question)) return status;
   for (const std::string& file : files) {
-    const Installed installed = InstallFixedCopy(file, "");
+    const FontForCopy read = ReadFontForCopy(file, true, "");
+    const Installed installed = read.font.error.empty() ? InstallFixedCopy(file, read.copy)
+                                                        : Installed{read.font.error, ""};
     if (!installed.error.empty()) {
       PrintError("quenlo-check: " + ShownName(file) + ": " + ShownName(installed.error) +
                  "; no copy was installed");
       status = kCheckTrouble;
       continue;
     }
-    for (const CopiedFace& face : installed.faces) {
+    for (const CopiedFace& face : read.copy.faces) {
       PrintOutput("Installed \"" + ShownName(face.family) + "\": choose it in your programs.\n");
     }
   }

@@ -21,6 +21,7 @@ struct FaceContext {
   std::string style;
   std::optional<std::string> copy;  // the path of the face's fixed copy; none when it has none
   std::string copyFamily;           // the copy's family
+  std::string notCopied;            // why a copy leaves the face out; "" when it does not
 };
 
 // The face's name in messages: the file as ShownName shows it, and #N for a collection's member.
@@ -55,6 +56,10 @@ std::string FaceJson(const std::string& file, const FaceSummary& face,
 // choose in programs; "" when none was installed.
 std::string InstalledLines(const std::string& file, const std::string& copy,
                            const std::vector<std::string>& families);
+
+// The line that counts the installed files that --installed did not check: those in formats the
+// check does not read, and those the system lists that are missing; "" when there are none.
+std::string NotCheckedLine(int otherFormats, int missing);
 
 // The JSON object of a face that --fix has dealt with: the face as it was found, "written", the
 // value now stored for it, or null when its value did not change, and with --output "output",

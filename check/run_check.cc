@@ -15,6 +15,7 @@
 #include "common/version.h"
 #include "fixer/fix_copy.h"
 #include "fixer/fix_font.h"
+#include "install/fixed_copy.h"
 #include "install/install_font.h"
 #include "reader/font_faces.h"
 #include "reader/standard_input.h"
@@ -105,24 +106,31 @@ class Output {
 };
 
 // What is known of each face of file beyond it, with --installed or --install: its family and
-// style, and the fixed copy installed for the faces that need another width (the k-th of them is
-// the copy's k-th face).
+// style, and the fixed copy that holds it, or why the copy leaves it out. Each face is paired
+// with its own face of the copy, so that a face left out shifts no other.
 std::vector<FaceContext> Contexts(const std::string& file, const Options& options,
-                                  const FontFix& fix, const Installed& installed) {
-  const std::vector<FaceSummary>& faces = fix.font.faces;
+                                  const FontFaces& font, const std::vector<FaceNames>& names,
+                                  const std::vector<CopiedFace>& copied,
+                                  const Installed& installed) {
+  const std::vector<FaceSummary>& faces = font.faces;
   std::vector<FaceContext> contexts(faces.size());
   if (!options.installed && !options.install) return contexts;
-  const std::vector<FaceNames> names = ReadFaceNames(file);
   std::string copy = installed.path;
-  std::vector<std::string> copyFamilies;
-  for (const CopiedFace& face : installed.faces) copyFamilies.push_back(face.family);
+  std::vector<std::pair<std::size_t, std::string>> copyFamilies;
+  for (const CopiedFace& face : copied) copyFamilies.emplace_back(face.face, face.family);
   const bool needsFix = std::any_of(faces.begin(), faces.end(),
                                     [](const FaceSummary& face) { return WantedWidth(face); });
   if (copy.empty() && !options.install && needsFix) {
+    // A copy made earlier holds, in order, the faces that needed a copy then, as they do now.
     copy = InstalledCopyOf(file);
-    for (const FaceNames& face : ReadFaceNames(copy)) copyFamilies.push_back(face.family);
+    const std::vector<std::string> families = CopyFamilies(copy);
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < faces.size() && next < families.size(); ++i) {
+      if (WantedWidth(faces[i]) && NotCopied(faces[i]).empty()) {
+        copyFamilies.emplace_back(i, families[next++]);
+      }
+    }
   }
-  std::size_t copied = 0;
   for (std::size_t i = 0; i < faces.size(); ++i) {
     FaceContext& context = contexts[i];
     context.installed = options.installed;
@@ -130,32 +138,67 @@ std::vector<FaceContext> Contexts(const std::string& file, const Options& option
       context.family = names[i].family;
       context.style = names[i].style;
     }
-    if (!copy.empty() && WantedWidth(faces[i]) && copied < copyFamilies.size()) {
-      context.copy = copy;
-      context.copyFamily = copyFamilies[copied++];
+    context.notCopied = NotCopied(faces[i]);
+  }
+  if (!copy.empty()) {
+    for (const auto& [face, family] : copyFamilies) {
+      contexts[face].copy = copy;
+      contexts[face].copyFamily = family;
     }
   }
   return contexts;
 }
 
+// What --installed did not check among the installed files, counted for one line at the end.
+struct NotChecked {
+  int otherFormats = 0;  // files in formats the check does not read (Type 1, bitmap fonts)
+  int missing = 0;       // files that the system lists but that are not there
+};
+
+// Whether the file holds a font in a format that the check does not read.
+bool OtherFormat(const FontFaces& font) {
+  return font.error.empty() && font.faces.size() == 1 && !font.faces[0].index &&
+         font.faces[0].error == kNotAFont;
+}
+
 // Checks, or with --fix fixes, or with --install installs a fixed copy of, one file and writes
 // its report; returns the worst status among its faces (after the fix), or -1 when the report
-// could not be written.
-int CheckFile(const std::string& file, const Options& options, const FixPrograms& programs,
-              bool* first, Fixable* fixable) {
+// could not be written. A listed file is one that --installed found, not one the user named: it
+// is fixed in place only where it is the user's own, and counted in notChecked when it is
+// missing or in another format.
+int CheckFile(const std::string& file, Options options, const FixPrograms& programs, bool listed,
+              bool* first, Fixable* fixable, NotChecked* notChecked) {
+  if (listed && LookAtPath(file).kind == PathKind::kNothing) {
+    ++notChecked->missing;
+    return kCheckAllOk;
+  }
+  // A font the system owns is its packages': a fix in place would be undone by their next
+  // update and would break their checksums, so it gets a copy instead.
+  if (listed && options.fix && !IsUserFontFile(file)) options.fix = false;
   FontFix fix;
+  FontForCopy read;
   Installed installed;
-  if (options.install) installed = InstallFixedCopy(file, options.family);
   const std::optional<std::string> output =
       options.output ? std::optional<std::string>(OutputOf(options, file)) : std::nullopt;
   if (output) {
     fix = FixFontFileTo(file, *output, ShownName(*output));
   } else if (options.fix) {
     fix = FixFontFile(file.c_str());
+    if (options.installed && fix.error.empty()) read.names = ReadFontForCopy(file, false, "").names;
   } else {
-    fix.font = ReadFacesOf(file);
+    if (file == kStandardInput) {
+      read.font = ReadFacesOf(file);
+    } else {
+      read = ReadFontForCopy(file, options.install, options.family);
+    }
+    fix.font = std::move(read.font);
     fix.error = fix.font.error;
     fix.plan.faces.resize(fix.font.faces.size());
+    if (options.install) installed = InstallFixedCopy(file, read.copy);
+  }
+  if (listed && OtherFormat(fix.font)) {
+    ++notChecked->otherFormats;
+    return kCheckAllOk;
   }
   Output report;
   const auto addJson = [&](const std::string& object) {
@@ -175,7 +218,8 @@ int CheckFile(const std::string& file, const Options& options, const FixPrograms
       options.fix || options.json ? std::vector<const Members*>() : TableSharers(fix, &groups);
   const auto copySharing =
       options.fix && !options.json ? CopySharers(fix, &copies) : std::vector<const Members*>();
-  const std::vector<FaceContext> contexts = Contexts(file, options, fix, installed);
+  const std::vector<FaceContext> contexts =
+      Contexts(file, options, fix.font, read.names, read.copy.faces, installed);
   int status = kCheckAllOk;
   for (std::size_t i = 0; i < fix.font.faces.size(); ++i) {
     const FaceSummary& face = fix.font.faces[i];
@@ -215,7 +259,7 @@ int CheckFile(const std::string& file, const Options& options, const FixPrograms
     status = kCheckTrouble;
   }
   std::vector<std::string> families;
-  for (const CopiedFace& face : installed.faces) families.push_back(face.family);
+  for (const CopiedFace& face : read.copy.faces) families.push_back(face.family);
   if (!options.json && !report.Add(InstalledLines(file, installed.path, families))) return -1;
   if (fix.signatureBroken) {
     PrintError(kProgram + shown +
@@ -237,7 +281,8 @@ int Uninstall() {
   std::string lines;
   for (const std::string& path : removed)
     lines += "removed the fixed copy " + ShownName(path) + "\n";
-  if (removed.empty() && why.empty()) lines = "no fixed copy of Quenlo's is installed for you\n";
+  if (removed.empty() && why.empty())
+    lines = "No fixed copy made by Quenlo is installed for you.\n";
   if (!PrintOutput(lines)) return CannotWrite();
   if (why.empty()) return kCheckAllOk;
   PrintError(kProgram + ShownName(why));
@@ -272,6 +317,7 @@ int RunCheckCounting(const std::vector<std::string>& arguments, const FixProgram
   }
   if (options.uninstall) return Uninstall();
   std::vector<std::string> files = options.files;
+  const std::size_t named = files.size();
   if (options.installed) {
     const std::vector<std::string> installed = InstalledFontFiles();
     files.insert(files.end(), installed.begin(), installed.end());
@@ -289,11 +335,16 @@ int RunCheckCounting(const std::vector<std::string>& arguments, const FixProgram
   if (options.json && !PrintOutput("[")) return CannotWrite();
   int status = kCheckAllOk;
   bool first = true;
-  for (const std::string& file : files) {
-    const int fileStatus = CheckFile(file, options, programs, &first, fixable);
+  NotChecked notChecked;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    const int fileStatus =
+        CheckFile(files[i], options, programs, i >= named, &first, fixable, &notChecked);
     if (fileStatus < 0) return CannotWrite();
     status = std::max(status, fileStatus);
   }
   if (options.json && !PrintOutput(first ? "]\n" : "\n]\n")) return CannotWrite();
+  if (!options.json && !PrintOutput(NotCheckedLine(notChecked.otherFormats, notChecked.missing))) {
+    return CannotWrite();
+  }
   return status;
 }

@@ -59,6 +59,7 @@ std::string Remedy(const std::string& file, const FaceSummary& face, const FixPr
     return "  a fixed copy is installed for you: choose \"" + ShownName(context.copyFamily) +
            "\" in your programs\n";
   }
+  if (!context.notCopied.empty()) return "  no fixed copy: " + context.notCopied + "\n";
   // A command with "-" would read standard input again, or a file of that name.
   if (file == kStandardInput) {
     return "  fix: it came from standard input: give the same input to quenlo-check --fix "

@@ -6,9 +6,19 @@
 #include <vector>
 
 // The folder of the fonts installed for this user alone, made when it is missing: on Windows
-// %LOCALAPPDATA%\Microsoft\Windows\Fonts, elsewhere ${XDG_DATA_HOME:-~/.local/share}/fonts. On
-// failure returns "" and stores in why, for the user, what kept it from being found or made.
+// %LOCALAPPDATA%\Microsoft\Windows\Fonts, elsewhere ${XDG_DATA_HOME:-~/.local/share}/fonts, where
+// a relative XDG_DATA_HOME or HOME counts as unset. On failure returns "" and stores in why, for
+// the user, what kept it from being found or made.
 std::string UserFontFolder(std::string* why);
+
+// The path of the file with every link followed, or made absolute where it cannot be: what a
+// font's copy is known by, however the font was named.
+std::string FullPath(const std::string& path);
+
+// Whether the installed font file at path is the user's own, to change in place: on Windows any
+// but those in the Windows fonts folder, elsewhere those in the user's font folders (the XDG one
+// and ~/.fonts), where the system's packages put none. Links are followed first.
+bool IsUserFontFile(const std::string& path);
 
 // The font files installed for this user and for all users, each once, in a stable order.
 std::vector<std::string> InstalledFontFiles();
@@ -18,12 +28,15 @@ std::vector<std::string> FilesInFolder(const std::string& folder);
 
 // Tells the system of a font file put in the user's font folder, under the name programs list
 // it by (Windows: a value of HKCU\Software\Microsoft\Windows NT\CurrentVersion\Fonts, and
-// AddFontResourceW); false, with why, when it could not.
+// AddFontResourceW); false, with why, when it could not, and when a value of that name already
+// names another file, which is never replaced.
 bool RegisterUserFont(const std::string& path, const std::string& name, std::string* why);
 
-// Takes back what RegisterUserFont told the system of path, before the file is removed.
-void UnregisterUserFont(const std::string& path);
+// Takes back what RegisterUserFont told the system of path, before the file is removed: only
+// the values that name path and whose names hold mark.
+void UnregisterUserFont(const std::string& path, const std::string& mark);
 
 // Lets running programs and the system's font caches know that the user's fonts changed
-// (Windows: WM_FONTCHANGE, sent with a time limit; Linux: fc-cache on the folder).
+// (Windows: WM_FONTCHANGE, sent with a time limit; Linux: fc-cache on the folder, waited for
+// as long).
 void UserFontsChanged(const std::string& folder);

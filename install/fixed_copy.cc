@@ -10,47 +10,31 @@
 
 #include "fixer/fix_layout.h"
 #include "install/name_table.h"
+#include "reader/read_within.h"
 #include "sfnt/big_endian.h"
 #include "sfnt/checksum.h"
 #include "sfnt/sfnt.h"
 
 namespace {
 
-struct SourceTable {
-  std::string tag;
-  std::uint64_t offset = 0;
-  std::uint64_t length = 0;
-};
-
 // A table of the copy, by what it holds: the source table, and the width of an OS/2 table.
 using TableKey = std::tuple<std::uint64_t, std::uint64_t, std::int32_t>;
 
-// What a copy may hold beyond twice its font's bytes: more than a small font's renamed names
-// could ever add.
+// What a copy may hold beyond twice its font's stored bytes: more than a small font's renamed
+// names could ever add.
 constexpr std::uint64_t kCopySlack = std::uint64_t{1} << 20;
 
 std::uint64_t Padded(std::uint64_t length) { return (length + 3) / 4 * 4; }
 
-// The records of the directory at offset, but DSIG's; false when it runs past the file or a table
-// does.
-bool ReadDirectory(const FileBytes& bytes, std::uint64_t offset, std::uint32_t* version,
-                   std::vector<SourceTable>* tables) {
-  if (offset > bytes.size() || bytes.size() - offset < kFirstTableRecordPosition) return false;
-  *version = LoadBigEndian32(&bytes[offset]);
-  const std::uint64_t count = LoadBigEndian16(&bytes[offset + kNumTablesPosition]);
-  if ((bytes.size() - offset - kFirstTableRecordPosition) / kTableRecordSize < count) return false;
-  std::set<std::string> tags;
-  for (std::uint64_t i = 0; i < count; ++i) {
-    const unsigned char* record = &bytes[offset + kFirstTableRecordPosition + i * kTableRecordSize];
-    SourceTable table{std::string(reinterpret_cast<const char*>(record), kTagSize),
-                      LoadBigEndian32(record + kOffsetInRecord),
-                      LoadBigEndian32(record + kOffsetInRecord + 4)};
-    if (table.offset > bytes.size() || table.length > bytes.size() - table.offset) return false;
-    if (table.tag != "DSIG" && tags.insert(table.tag).second) tables->push_back(table);
+// The face's tables but DSIG, sorted by tag as a directory lists them.
+std::vector<TableEntry> CopiedTables(const FaceSummary& face) {
+  std::vector<TableEntry> tables;
+  for (const TableEntry& table : *face.tables) {
+    if (table.tag != "DSIG") tables.push_back(table);
   }
-  std::sort(tables->begin(), tables->end(),
-            [](const SourceTable& a, const SourceTable& b) { return a.tag < b.tag; });
-  return true;
+  std::sort(tables.begin(), tables.end(),
+            [](const TableEntry& a, const TableEntry& b) { return a.tag < b.tag; });
+  return tables;
 }
 
 // The binary-search fields of an offset table of count records.
@@ -71,13 +55,14 @@ std::uint32_t FileSum(const FileBytes& bytes) { return TableChecksum(bytes.data(
 
 // Renames the name table in data for the copy, and stores the family and style that programs
 // will show for it in names; false, with why, when it cannot be renamed.
-bool RenameTable(const std::string& family, FileBytes* data, CopiedFace* names, std::string* why) {
+bool RenameTable(const std::string& family, const std::string& tag, bool cff, FileBytes* data,
+                 CopiedFace* names, std::string* why) {
   std::vector<NameRecord> records;
   if (!ParseNameTable(*data, &records)) {
     *why = "its 'name' table does not hold together";
     return false;
   }
-  const Renaming renaming = RenamedForCopy(records, family);
+  const Renaming renaming = RenamedForCopy(records, family, tag, cff);
   if (!renaming.error.empty()) {
     *why = renaming.error;
     return false;
@@ -93,13 +78,32 @@ bool RenameTable(const std::string& family, FileBytes* data, CopiedFace* names, 
   return true;
 }
 
+// Whether the OS/2 table read for the copy still holds what the reader found in it.
+bool SameAsRead(const FileBytes& os2, const FaceSummary& face) {
+  return os2.size() >= kXAvgCharWidthInOs2 + 2 && LoadBigEndian16(os2.data()) == face.os2Version &&
+         static_cast<std::int16_t>(LoadBigEndian16(&os2[kXAvgCharWidthInOs2])) ==
+             face.xAvgCharWidth;
+}
+
 }  // namespace
 
-FixedCopy MakeFixedCopy(const FileBytes& bytes, const FontFaces& font, const std::string& family) {
+std::string NotCopied(const FaceSummary& face) {
+  if (!WantedWidth(face) || face.os2.length <= kMaxOs2TableLength) return "";
+  return "its OS/2 table is larger than the " + std::to_string(kMaxOs2TableLength / 1024) +
+         " KiB that any font's needs, so it is left out of the copy";
+}
+
+FixedCopy MakeFixedCopy(FileHandle file, std::uint64_t size, const FontFaces& font,
+                        const std::string& family, const std::string& tag) {
   FixedCopy copy;
   std::vector<const FaceSummary*> faces;
-  for (const FaceSummary& face : font.faces) {
-    if (WantedWidth(face) && face.os2.length <= kMaxOs2TableLength) faces.push_back(&face);
+  std::vector<std::size_t> places;
+  for (std::size_t i = 0; i < font.faces.size(); ++i) {
+    const FaceSummary& face = font.faces[i];
+    if (WantedWidth(face) && NotCopied(face).empty() && face.tables) {
+      faces.push_back(&face);
+      places.push_back(i);
+    }
   }
   if (faces.empty()) return copy;
   if (!family.empty() && faces.size() > 1) {
@@ -109,23 +113,25 @@ FixedCopy MakeFixedCopy(const FileBytes& bytes, const FontFaces& font, const std
   }
 
   // A copy holds fewer faces than its font, and its renamed names add a few bytes to each
-  // record: one that comes to more than twice the font's bytes is made of directories or tables
-  // that overlap, or of records that share one text many times over, as no real font's are. It is
-  // refused as it grows, so that neither its work nor its memory can pass a few times the font's.
-  const std::uint64_t most = 2 * bytes.size() + kCopySlack;
+  // record: one that comes to more than twice the bytes the font holds on its disk is made of
+  // holes, of directories or tables that overlap, or of records that share one text many times
+  // over, as no real font's are. It is refused before each table is read, so that neither its
+  // work nor its memory can pass a few times the font's stored bytes, whatever its length says.
+  const std::uint64_t most = 2 * FileStoredBytes(file, size) + kCopySlack;
   std::uint64_t made = 0;
   const auto fits = [&](std::uint64_t more) {
     made += more;
     if (made <= most) return true;
     copy.error =
-        "its copy would come to more than twice its size, as no real font's does (its tables "
-        "or directories overlap, or its names share one text many times over)";
+        "its copy would come to more than twice the bytes it holds, as no real font's does (its "
+        "tables lie in holes of the file, or overlap, or its names share one text many times "
+        "over)";
     return false;
   };
 
   // Each face's tables, and the bytes of each table of the copy, made once.
   std::vector<std::uint32_t> versions(faces.size());
-  std::vector<std::vector<SourceTable>> directories(faces.size());
+  std::vector<std::vector<TableEntry>> directories(faces.size());
   std::map<TableKey, std::size_t> tableOf;
   std::vector<FileBytes> tables;
   std::map<std::size_t, CopiedFace> namesOf;  // by the table's number, for its name tables
@@ -133,31 +139,40 @@ FixedCopy MakeFixedCopy(const FileBytes& bytes, const FontFaces& font, const std
   std::vector<std::size_t> heads;
   for (std::size_t f = 0; f < faces.size(); ++f) {
     const FaceSummary& face = *faces[f];
-    if (!ReadDirectory(bytes, face.directory.first, &versions[f], &directories[f])) {
-      copy.error = "a table runs past the end of the file";
-      return copy;
-    }
+    versions[f] = face.sfntVersion;
+    directories[f] = CopiedTables(face);
     if (!fits(kFirstTableRecordPosition + kTableRecordSize * directories[f].size())) return copy;
     const std::int32_t written = *WantedWidth(face);
-    CopiedFace copied{face.index, written, "", ""};
+    CopiedFace copied{places[f], face.index, written, "", ""};
     bool named = false;
-    for (const SourceTable& source : directories[f]) {
+    for (const TableEntry& source : directories[f]) {
       const std::int32_t width = source.tag == "OS/2" ? written : 0;
       const TableKey key{source.offset, source.length, width};
       auto known = tableOf.find(key);
       if (known == tableOf.end()) {
-        const auto first = bytes.begin() + static_cast<std::ptrdiff_t>(source.offset);
-        FileBytes data(first, first + static_cast<std::ptrdiff_t>(source.length));
+        FileBytes data;
+        if (!fits(source.length)) return copy;
+        if (!ReadWithin(file, 0, size, source.offset, source.length, &data)) {
+          copy.error = "its '" + source.tag + "' table cannot be read (the file ends first)";
+          return copy;
+        }
         if (source.tag == "OS/2") {
+          // The width was decided from this table as the reader found it; a font rewritten
+          // since then gets no copy, rather than one whose width was decided for other bytes.
+          if (!SameAsRead(data, face)) {
+            copy.error = "the font changed while its copy was being made; try again";
+            return copy;
+          }
           StoreBigEndian16(static_cast<std::uint16_t>(written), &data[kXAvgCharWidthInOs2]);
         } else if (source.tag == "head" && data.size() >= kCheckSumAdjustmentInHead + 4) {
           StoreBigEndian32(0, &data[kCheckSumAdjustmentInHead]);
           heads.push_back(tables.size());
         } else if (source.tag == "name" &&
-                   !RenameTable(family, &data, &namesOf[tables.size()], &copy.error)) {
+                   !RenameTable(family, tag, face.sfntVersion == kCffVersion, &data,
+                                &namesOf[tables.size()], &copy.error)) {
           return copy;
         }
-        if (!fits(data.size())) return copy;
+        if (data.size() > source.length && !fits(data.size() - source.length)) return copy;
         known = tableOf.emplace(key, tables.size()).first;
         tables.push_back(std::move(data));
       }
@@ -179,7 +194,7 @@ FixedCopy MakeFixedCopy(const FileBytes& bytes, const FontFaces& font, const std
   const bool collection = faces.size() > 1;
   std::uint64_t at = collection ? kCollectionHeaderSize + 4 * faces.size() : 0;
   std::vector<std::uint64_t> directoryAt;
-  for (const std::vector<SourceTable>& directory : directories) {
+  for (const std::vector<TableEntry>& directory : directories) {
     directoryAt.push_back(at);
     at += kFirstTableRecordPosition + kTableRecordSize * directory.size();
   }

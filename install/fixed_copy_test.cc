@@ -17,7 +17,15 @@ class FixedCopyTest : public testing::Test {
  protected:
   FixedCopy Copy(const Bytes& font, const std::string& family = "") {
     WriteFileBytes(dir_.Path("font"), font);
-    return MakeFixedCopy(font, ReadFontFaces(dir_.Path("font").c_str()), family);
+    FileHandle file = 0;
+    std::uint64_t size = 0;
+    std::string why;
+    if (!FileOpenForReading(dir_.Path("font").c_str(), &file, &size, &why))
+      return {why, {}, {}, {}};
+    const FixedCopy copy =
+        MakeFixedCopy(file, size, ReadOpenFontFaces(file, size), family, "0123abcd");
+    FileClose(file);
+    return copy;
   }
   FontFaces ReadBack(const Bytes& copy) {
     WriteFileBytes(dir_.Path("copy"), copy);
@@ -109,7 +117,7 @@ TEST_F(FixedCopyTest, CopyThatWouldRepeatTheFontManyTimesOverIsRefused) {
   const Bytes font = BuildMetricsFont(metrics);
   EXPECT_EQ(Copy(BuildCollection({font}, false, std::vector<std::size_t>(4, 0))).error, "");
   EXPECT_NE(Copy(BuildCollection({font}, false, std::vector<std::size_t>(100, 0)))
-                .error.find("more than twice its size"),
+                .error.find("more than twice the bytes it holds"),
             std::string::npos);
 }
 

@@ -1,15 +1,16 @@
 // A copy is written beside its place in the user's font folder, flushed, and renamed into place
 // before the system is told of it, so that neither the system nor a program that lists the
-// folder ever finds half a font.
+// folder ever finds half a font. A file or a registered value is taken for Quenlo's own only
+// where its name has the form that Quenlo gives and carries the tag of the copy inside it.
 #include "install/install_font.h"
 
-#include <algorithm>
 #include <map>
 #include <utility>
 
 #include "common/file.h"
 #include "common/font_install.h"
 #include "common/output_file.h"
+#include "install/copy_name.h"
 #include "install/name_table.h"
 #include "reader/read_within.h"
 #include "sfnt/big_endian.h"
@@ -17,79 +18,30 @@
 
 namespace {
 
-// No font needs more; a larger file is not read into memory to be copied.
-constexpr std::uint64_t kMaxCopiedFont = std::uint64_t{1} << 30;
+// No font's name table needs more; a copy's is far smaller (its lengths are 16 bits).
 constexpr std::uint64_t kMaxNameTable = std::uint64_t{1} << 20;
+constexpr std::uint64_t kMaxCopyNameTable = std::uint64_t{1} << 18;
 constexpr const char* kExtensions[] = {".ttf", ".otf", ".ttc"};
+// What name tables may be read beyond twice the bytes the file holds.
+constexpr std::uint64_t kNameSlack = std::uint64_t{1} << 20;
 
-// The last part of a path, without its extension.
-std::string Stem(const std::string& path) {
-  const std::size_t slash = path.find_last_of("/\\");
-  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  const std::size_t dot = name.rfind('.');
-  return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
-}
-
-bool ReadWhole(const std::string& path, FileBytes* bytes, FontFaces* font, std::string* why) {
-  FileHandle file = 0;
-  std::uint64_t size = 0;
-  if (!FileOpenForReading(path.c_str(), &file, &size, why)) {
-    *why = "cannot open it: " + *why;
-    return false;
-  }
-  bool read = size <= kMaxCopiedFont;
-  if (read) {
-    bytes->resize(static_cast<std::size_t>(size));
-    read = size == 0 || FileReadAt(file, 0, bytes->data(), bytes->size());
-    if (read) *font = ReadOpenFontFaces(file, size);
-  }
-  FileClose(file);
-  if (!read) *why = size > kMaxCopiedFont ? "it is larger than any font, 1 GiB" : "cannot read it";
-  return read;
-}
-
-// Where the name table of the face whose directory starts at offset lies: its offset and length;
-// false when the directory cannot be read or lists none.
-bool FindNameTable(FileHandle file, std::uint64_t size, std::uint64_t offset,
-                   std::pair<std::uint64_t, std::uint64_t>* table) {
-  std::vector<unsigned char> bytes;
-  if (!ReadWithin(file, 0, size, offset, kFirstTableRecordPosition, &bytes)) return false;
-  const std::uint64_t count = LoadBigEndian16(&bytes[kNumTablesPosition]);
-  if (!ReadWithin(file, 0, size, offset + kFirstTableRecordPosition, count * kTableRecordSize,
-                  &bytes)) {
-    return false;
-  }
-  for (std::uint64_t i = 0; i < count; ++i) {
-    const unsigned char* record = &bytes[i * kTableRecordSize];
-    if (std::string(reinterpret_cast<const char*>(record), kTagSize) != "name") continue;
-    *table = {LoadBigEndian32(record + kOffsetInRecord),
-              LoadBigEndian32(record + kOffsetInRecord + 4)};
-    return true;
-  }
-  return false;
-}
-
-// The names in the name table at offset, of length bytes; empty ones when it cannot be read.
-FaceNames ReadNames(FileHandle file, std::uint64_t size, std::uint64_t offset,
-                    std::uint64_t length) {
+// The records of the name table at offset, of length bytes; false when it cannot be read.
+bool ReadNameRecords(FileHandle file, std::uint64_t size, std::uint64_t offset,
+                     std::uint64_t length, std::uint64_t most, std::vector<NameRecord>* records) {
   std::vector<unsigned char> table;
-  std::vector<NameRecord> records;
-  if (length > kMaxNameTable || !ReadWithin(file, 0, size, offset, length, &table) ||
-      !ParseNameTable(table, &records)) {
-    return {};
-  }
-  return {DisplayName(records, kFamilyNameID), DisplayName(records, kStyleNameID),
-          MarkedAsCopy(records)};
+  return length <= most && ReadWithin(file, 0, size, offset, length, &table) &&
+         ParseNameTable(table, records);
 }
 
-// What the system lists the copy by: its families and styles, and its kind.
-std::string ListedName(const FixedCopy& copy) {
+// What the system lists the copy by: its families and styles, the mark of the copy, and its kind.
+std::string ListedName(const FixedCopy& copy, const std::string& tag) {
   std::string name;
   for (const CopiedFace& face : copy.faces) {
     if (!name.empty()) name += " & ";
     name += face.family + (face.style.empty() || face.style == "Regular" ? "" : " " + face.style);
   }
-  return name + (copy.extension == ".otf" ? " (OpenType)" : " (TrueType)");
+  return name + " " + CopyValueMark(tag) +
+         (copy.extension == ".otf" ? " (OpenType)" : " (TrueType)");
 }
 
 // Writes bytes into a new file beside path and renames it over path.
@@ -112,44 +64,103 @@ bool WriteInPlace(const std::string& path, const FileBytes& bytes, std::string* 
   return true;
 }
 
-bool IsFixedCopy(const std::string& path) {
-  const std::vector<FaceNames> names = ReadFaceNames(path);
-  return std::any_of(names.begin(), names.end(), [](const FaceNames& n) { return n.copy; });
+// The tag of the copy of source, and the name of its file, by the source's full path.
+std::string TagOf(const std::string& source) { return CopyTag(FullPath(source)); }
+
+std::string CopyNameOf(const std::string& source, const std::string& extension) {
+  return CopyFileName(FullPath(source), extension);
+}
+
+// The tag in the version string of the first face of the file at path; "" when it has none.
+// Reads only the first face's directory and its name table, no larger than a copy's, so that
+// looking at any file of the font folder costs little.
+std::string TagInside(const std::string& path) {
+  FileHandle file = 0;
+  std::uint64_t size = 0;
+  std::string why;
+  if (!FileOpenForReading(path.c_str(), &file, &size, &why)) return "";
+  std::vector<unsigned char> bytes;
+  std::vector<NameRecord> records;
+  std::uint64_t directory = 0;
+  bool found = ReadWithin(file, 0, size, 0, kCollectionHeaderSize + 4, &bytes) ||
+               ReadWithin(file, 0, size, 0, kFirstTableRecordPosition, &bytes);
+  if (found && LoadBigEndian32(bytes.data()) == kCollectionTag) {
+    directory = bytes.size() > kCollectionHeaderSize
+                    ? LoadBigEndian32(&bytes[kCollectionHeaderSize])
+                    : size;
+  }
+  found = found && ReadWithin(file, 0, size, directory, kFirstTableRecordPosition, &bytes);
+  const std::uint64_t count = found ? LoadBigEndian16(&bytes[kNumTablesPosition]) : 0;
+  found = found && ReadWithin(file, 0, size, directory + kFirstTableRecordPosition,
+                              count * kTableRecordSize, &bytes);
+  std::string tag;
+  for (std::uint64_t i = 0; found && i < count; ++i) {
+    const unsigned char* record = &bytes[i * kTableRecordSize];
+    if (std::string(reinterpret_cast<const char*>(record), kTagSize) != "name") continue;
+    if (ReadNameRecords(file, size, LoadBigEndian32(record + kOffsetInRecord),
+                        LoadBigEndian32(record + kOffsetInRecord + 4), kMaxCopyNameTable,
+                        &records)) {
+      tag = CopyTagOf(records);
+    }
+    break;
+  }
+  FileClose(file);
+  return tag;
+}
+
+// Whether the file at path is a copy that Quenlo installed: a regular file whose name has the
+// form of a copy's, and whose version string carries the same tag; with source given, the copy
+// of that source.
+bool IsOwnCopy(const std::string& path, const std::string& source = "") {
+  const std::string tag = CopyTagOfFileName(path);
+  return !tag.empty() && (source.empty() || tag == TagOf(source)) &&
+         LookAtPath(path).kind == PathKind::kFile && TagInside(path) == tag;
 }
 
 }  // namespace
 
-std::vector<FaceNames> ReadFaceNames(const std::string& path) {
-  FileHandle file = 0;
-  std::uint64_t size = 0;
-  std::string why;
-  if (!FileOpenForReading(path.c_str(), &file, &size, &why)) return {};
-  const FontFaces font = ReadFontDirectories(file, size);
-  // Each directory and each name table is read once, however many members use it: the reader
-  // refuses members whose directories or tables overlap without being the same, so the reading
-  // grows with the file and not with its members.
-  std::map<std::uint64_t, FaceNames> byDirectory;
+std::vector<FaceNames> ReadFaceNames(FileHandle file, std::uint64_t size, const FontFaces& font) {
+  std::uint64_t left = 2 * FileStoredBytes(file, size) + kNameSlack;
   std::map<std::pair<std::uint64_t, std::uint64_t>, FaceNames> byTable;
   std::vector<FaceNames> names;
   for (const FaceSummary& face : font.faces) {
-    const std::uint64_t directory = face.directory.first;
-    auto known = byDirectory.find(directory);
-    if (known == byDirectory.end()) {
-      std::pair<std::uint64_t, std::uint64_t> table;
+    const std::pair<std::uint64_t, std::uint64_t> table{face.name.offset, face.name.length};
+    if (!face.error.empty() || face.name.record == 0) {
+      names.emplace_back();
+      continue;
+    }
+    auto known = byTable.find(table);
+    if (known == byTable.end()) {
+      std::vector<NameRecord> records;
       FaceNames found;
-      if (face.error.empty() && FindNameTable(file, size, directory, &table)) {
-        auto read = byTable.find(table);
-        if (read == byTable.end()) {
-          read = byTable.emplace(table, ReadNames(file, size, table.first, table.second)).first;
-        }
-        found = read->second;
+      if (table.second <= left &&
+          ReadNameRecords(file, size, table.first, table.second, kMaxNameTable, &records)) {
+        found = {DisplayName(records, kFamilyNameID), DisplayName(records, kStyleNameID)};
       }
-      known = byDirectory.emplace(directory, found).first;
+      left -= std::min(left, table.second);
+      known = byTable.emplace(table, found).first;
     }
     names.push_back(known->second);
   }
-  FileClose(file);
   return names;
+}
+
+FontForCopy ReadFontForCopy(const std::string& source, bool makeCopy, const std::string& family) {
+  FontForCopy read;
+  FileHandle file = 0;
+  std::uint64_t size = 0;
+  std::string why;
+  if (!FileOpenForReading(source.c_str(), &file, &size, &why)) {
+    read.font.error = "cannot open it: " + why;
+    return read;
+  }
+  read.font = ReadOpenFontFaces(file, size);
+  read.names = ReadFaceNames(file, size, read.font);
+  if (makeCopy && read.font.error.empty()) {
+    read.copy = MakeFixedCopy(file, size, read.font, family, TagOf(source));
+  }
+  FileClose(file);
+  return read;
 }
 
 std::string InstalledCopyOf(const std::string& source) {
@@ -157,23 +168,26 @@ std::string InstalledCopyOf(const std::string& source) {
   const std::string folder = UserFontFolder(&why);
   if (folder.empty()) return "";
   for (const char* extension : kExtensions) {
-    const std::string path = PathInFolder(folder, Stem(source) + "-Fixed" + extension);
-    if (LookAtPath(path).kind == PathKind::kFile && IsFixedCopy(path)) return path;
+    const std::string path = PathInFolder(folder, CopyNameOf(source, extension));
+    if (IsOwnCopy(path, source)) return path;
   }
   return "";
 }
 
-Installed InstallFixedCopy(const std::string& source, const std::string& family) {
+std::vector<std::string> CopyFamilies(const std::string& path) {
+  FileHandle file = 0;
+  std::uint64_t size = 0;
+  std::string why;
+  std::vector<std::string> families;
+  if (!FileOpenForReading(path.c_str(), &file, &size, &why)) return families;
+  const FontFaces font = ReadFontDirectories(file, size);
+  for (const FaceNames& names : ReadFaceNames(file, size, font)) families.push_back(names.family);
+  FileClose(file);
+  return families;
+}
+
+Installed InstallFixedCopy(const std::string& source, const FixedCopy& copy) {
   Installed installed;
-  FileBytes bytes;
-  FontFaces font;
-  if (!ReadWhole(source, &bytes, &font, &installed.error)) return installed;
-  if (!font.error.empty()) {
-    installed.error = font.error;
-    return installed;
-  }
-  const FixedCopy copy = MakeFixedCopy(bytes, font, family);
-  installed.faces = copy.faces;
   if (!copy.error.empty() || copy.bytes.empty()) {
     installed.error = copy.error;
     return installed;
@@ -184,25 +198,26 @@ Installed InstallFixedCopy(const std::string& source, const std::string& family)
     installed.error = "cannot find or make your font folder: " + why;
     return installed;
   }
-  const std::string path = PathInFolder(folder, Stem(source) + "-Fixed" + copy.extension);
-  const PathFacts there = LookAtPath(path);
-  if (there.kind != PathKind::kNothing && !(there.kind == PathKind::kFile && IsFixedCopy(path))) {
+  const std::string tag = TagOf(source);
+  const std::string path = PathInFolder(folder, CopyNameOf(source, copy.extension));
+  if (LookAtPath(path).kind != PathKind::kNothing && !IsOwnCopy(path, source)) {
     installed.error =
         "your font folder already holds a file of its copy's name that Quenlo did "
         "not make; it is left as it is";
     return installed;
   }
   // An earlier copy of the same font, of this kind or another, gives way to this one.
+  const std::string mark = CopyValueMark(tag);
   for (const char* extension : kExtensions) {
-    const std::string earlier = PathInFolder(folder, Stem(source) + "-Fixed" + extension);
-    if (LookAtPath(earlier).kind == PathKind::kFile && IsFixedCopy(earlier)) {
-      UnregisterUserFont(earlier);
+    const std::string earlier = PathInFolder(folder, CopyNameOf(source, extension));
+    if (IsOwnCopy(earlier, source)) {
+      UnregisterUserFont(earlier, mark);
       if (earlier != path) FileRemove(earlier);
     }
   }
   if (!WriteInPlace(path, copy.bytes, &why)) {
     installed.error = "cannot write its copy into your font folder: " + why;
-  } else if (!RegisterUserFont(path, ListedName(copy), &why)) {
+  } else if (!RegisterUserFont(path, ListedName(copy, tag), &why)) {
     FileRemove(path);
     installed.error = "cannot install its copy: " + why;
   } else {
@@ -217,8 +232,8 @@ std::vector<std::string> UninstallFixedCopies(std::string* why) {
   const std::string folder = UserFontFolder(why);
   if (folder.empty()) return removed;
   for (const std::string& path : FilesInFolder(folder)) {
-    if (!IsFixedCopy(path)) continue;
-    UnregisterUserFont(path);
+    if (!IsOwnCopy(path)) continue;
+    UnregisterUserFont(path, CopyValueMark(CopyTagOfFileName(path)));
     FileRemove(path);
     if (LookAtPath(path).kind == PathKind::kNothing) {
       removed.push_back(path);
@@ -226,6 +241,6 @@ std::vector<std::string> UninstallFixedCopies(std::string* why) {
       *why = "cannot remove " + path;
     }
   }
-  UserFontsChanged(folder);
+  if (!removed.empty()) UserFontsChanged(folder);
   return removed;
 }

@@ -6,33 +6,49 @@
 
 #include "install/fixed_copy.h"
 
-struct Installed {
-  std::string error;  // why no copy was installed; empty when one was, or none was needed
-  std::string path;   // where the copy was installed; empty when none was
-  std::vector<CopiedFace> faces;
-};
-
-// Makes the fixed copy of the font at source (see MakeFixedCopy, with family) and installs it for
-// the current user: written whole into the user's font folder as NAME-Fixed.EXT, after the
-// source's name, in place of an earlier copy of the same font, and only then registered, so
-// that nothing is left half installed. The source is only read. Refuses to replace a file of
-// that name that is not a copy of Quenlo's.
-Installed InstallFixedCopy(const std::string& source, const std::string& family);
-
-// The family and style of a face, as programs show them, and whether it is a fixed copy.
+// The family and style of a face, as programs show them.
 struct FaceNames {
   std::string family;
   std::string style;
-  bool copy = false;
 };
 
-// The names of each face of the font at path, in the order the reader finds its faces; empty
-// names for a face whose name table cannot be read, or whose directory the reader refuses.
-std::vector<FaceNames> ReadFaceNames(const std::string& path);
+// A font read once for the installed-fonts path: its faces, their names and, when asked for,
+// its fixed copy, all from that one reading.
+struct FontForCopy {
+  FontFaces font;
+  std::vector<FaceNames> names;  // one per face, in the order of font.faces
+  FixedCopy copy;
+};
 
-// Where InstallFixedCopy puts the copy of source, or has put it: "" when there is none.
+// Reads the font at source once (see ReadOpenFontFaces), and the names of its faces and, with
+// makeCopy, its fixed copy (see MakeFixedCopy, with family and the source's tag) from that
+// reading and the same open file.
+FontForCopy ReadFontForCopy(const std::string& source, bool makeCopy, const std::string& family);
+
+// The names of each face of font, read from its open file of size bytes: empty ones for a face
+// whose name table cannot be read, or that the reader refused. Each name table is read once,
+// however many members list it (the reader keeps members' name tables the same or apart), and no
+// more of them than twice the bytes the file holds.
+std::vector<FaceNames> ReadFaceNames(FileHandle file, std::uint64_t size, const FontFaces& font);
+
+struct Installed {
+  std::string error;  // why no copy was installed; empty when one was, or none was needed
+  std::string path;   // where the copy was installed; empty when none was
+};
+
+// Installs copy, made from the font at source, for the current user: written whole into the
+// user's font folder under CopyFileName, in place of an earlier copy of the same source, and
+// only then registered, so that nothing is left half installed. Refuses to replace a file of
+// that name that is not that source's copy.
+Installed InstallFixedCopy(const std::string& source, const FixedCopy& copy);
+
+// Where InstallFixedCopy has put the copy of source: "" when there is none.
 std::string InstalledCopyOf(const std::string& source);
 
-// Removes every copy that Quenlo installed for the current user, and only those; returns the
-// paths removed. Stores in why what could not be removed, if anything.
+// The families of the faces of the copy at path, in order.
+std::vector<std::string> CopyFamilies(const std::string& path);
+
+// Removes every copy that Quenlo installed for the current user, and only those: the files of
+// the user's font folder whose name has the form of a copy's and whose version string carries
+// the same tag. Returns the paths removed; stores in why what could not be removed, if anything.
 std::vector<std::string> UninstallFixedCopies(std::string* why);

@@ -4,6 +4,7 @@
 #include "install/name_table.h"
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <tuple>
 
@@ -86,14 +87,19 @@ std::string Text(const NameRecord& record) {
   return text;
 }
 
-bool StartsWith(const NameBytes& text, const NameBytes& prefix) {
-  return !prefix.empty() && text.size() >= prefix.size() &&
-         std::equal(prefix.begin(), prefix.end(), text.begin());
+// A record's text as a string of its own units, in which the family is found and the suffix
+// added: UTF-8 for the wide platforms (a lone surrogate or an odd last byte becomes U+FFFD or is
+// dropped, so that the renamed text is sound UTF-16), the bytes themselves on the Macintosh one.
+std::string Units(const NameRecord& record) {
+  return IsWide(record) ? Text(record) : std::string(record.text.begin(), record.text.end());
 }
 
-NameBytes Joined(NameBytes a, const NameBytes& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
+NameBytes StoredAs(const NameRecord& record, const std::string& units) {
+  return Stored(units, IsWide(record));
+}
+
+bool StartsWith(const std::string& text, const std::string& prefix) {
+  return !prefix.empty() && text.compare(0, prefix.size(), prefix) == 0;
 }
 
 // A record's platform, encoding and language, which its renamed text keeps to.
@@ -114,61 +120,68 @@ FamilyRecords FamiliesOf(const std::vector<NameRecord>& records) {
   return families;
 }
 
-// A PostScript name's part for a family: printable ASCII but spaces and the characters that
-// PostScript names may not hold.
-std::string PostScriptPart(const std::string& family) {
+// A PostScript name's characters: printable ASCII but spaces and the characters that PostScript
+// names may not hold.
+std::string PostScriptPart(const std::string& text) {
   std::string part;
-  for (const char c : family) {
+  for (const char c : text) {
     if (c > 0x20 && c < 0x7F && std::string("[](){}<>/%").find(c) == std::string::npos) part += c;
   }
   return part;
 }
 
+// A PostScript name of head, then middle, then tail, within the 63 characters that PostScript
+// names may have: the head, the family's part, gives way first, then the tail.
+std::string PostScriptName(std::string head, const std::string& middle, std::string tail) {
+  const std::size_t room = kMaxPostScriptName - std::min(kMaxPostScriptName, middle.size());
+  if (tail.size() > room) tail.resize(room);
+  if (head.size() > room - tail.size()) head.resize(room - tail.size());
+  return head + middle + tail;
+}
+
 // The renamed text of one record; false when a Macintosh record cannot hold the new family.
 bool RenamedText(const FamilyRecords& families, const NameRecord& record, const std::string& family,
                  NameBytes* text) {
-  const bool wide = IsWide(record);
   const bool ascii = std::all_of(family.begin(), family.end(),
                                  [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-  if (!wide && !family.empty() && !ascii) return false;
-  const NameBytes suffix = Stored(kSuffix, wide);
-  static const NameBytes kNoFamily;
+  if (!IsWide(record) && !family.empty() && !ascii) return false;
+  const std::string old = Units(record);
   const auto familyRecord = families.find(LanguageOf(record));
-  const NameBytes& oldFamily =
-      familyRecord != families.end() ? familyRecord->second->text : kNoFamily;
+  const std::string oldFamily =
+      familyRecord != families.end() ? Units(*familyRecord->second) : std::string();
+  const std::string newFamily = family.empty() ? oldFamily + kSuffix : family;
   switch (record.nameID) {
     case 1:
     case 16:
     case 21:
-      *text = family.empty() ? Joined(record.text, suffix) : Stored(family, wide);
+      *text = StoredAs(record, family.empty() ? old + kSuffix : family);
       return true;
     case 4:
       // The full name starts with the family, its style follows.
-      if (StartsWith(record.text, oldFamily)) {
-        const NameBytes newFamily =
-            family.empty() ? Joined(oldFamily, suffix) : Stored(family, wide);
-        *text = Joined(newFamily, NameBytes(record.text.begin() +
-                                                static_cast<std::ptrdiff_t>(oldFamily.size()),
-                                            record.text.end()));
-      } else {
-        *text = Joined(record.text, family.empty() ? suffix : Stored(" " + family, wide));
-      }
+      *text = StoredAs(record, StartsWith(old, oldFamily)
+                                   ? newFamily + old.substr(oldFamily.size())
+                                   : old + (family.empty() ? kSuffix : " " + family));
       return true;
     case 6: {
       // The PostScript name has no spaces: "Fixed", or the new family's part, before the style.
-      const std::string name = Text(record);
+      const std::string name = PostScriptPart(old);
       const std::size_t dash = std::min(name.find('-'), name.size());
       const std::string part = PostScriptPart(family);
-      const std::string renamed = family.empty() || part.empty()
-                                      ? name.substr(0, dash) + "Fixed" + name.substr(dash)
-                                      : part + name.substr(dash);
-      *text = Stored(renamed, wide);
+      *text =
+          StoredAs(record, family.empty() || part.empty()
+                               ? PostScriptName(name.substr(0, dash), "Fixed", name.substr(dash))
+                               : PostScriptName(part, "", name.substr(dash)));
       return true;
     }
     default:  // the unique name, which need only differ
-      *text = Joined(record.text, suffix);
+      *text = StoredAs(record, old + kSuffix);
       return true;
   }
+}
+
+// The version string with the mark of the copy whose file carries tag.
+std::string Marked(const std::string& version, const std::string& tag) {
+  return version + (version.empty() ? "" : "; ") + kCopyMark + tag;
 }
 
 std::size_t Utf16Units(const std::string& text) { return Stored(text, true).size() / 2; }
@@ -244,16 +257,20 @@ std::string DisplayName(const std::vector<NameRecord>& records, std::uint16_t na
   return best != nullptr ? Text(*best) : "";
 }
 
-bool MarkedAsCopy(const std::vector<NameRecord>& records) {
+std::string CopyTagOf(const std::vector<NameRecord>& records) {
   for (const NameRecord& record : records) {
-    if (record.nameID == kVersionNameID && Text(record).find(kCopyMark) != std::string::npos) {
-      return true;
-    }
+    if (record.nameID != kVersionNameID) continue;
+    const std::string text = Text(record);
+    const std::size_t mark = text.rfind(kCopyMark);
+    if (mark == std::string::npos) continue;
+    const std::string tag = text.substr(mark + std::strlen(kCopyMark));
+    if (IsCopyTag(tag)) return tag;
   }
-  return false;
+  return "";
 }
 
-Renaming RenamedForCopy(const std::vector<NameRecord>& records, const std::string& family) {
+Renaming RenamedForCopy(const std::vector<NameRecord>& records, const std::string& family,
+                        const std::string& tag, bool keepPostScriptName) {
   Renaming renaming;
   // Refused first, so that no record is given a name that is refused anyway.
   if (!family.empty() && Utf16Units(family) > kMaxFamilyUnits) {
@@ -262,15 +279,31 @@ Renaming RenamedForCopy(const std::vector<NameRecord>& records, const std::strin
     return renaming;
   }
   const FamilyRecords families = FamiliesOf(records);
+  for (const auto& [language, record] : families) {
+    if (Units(*record).empty()) {
+      renaming.error =
+          "a record of its family name is empty, so its copy would have no family of "
+          "its own";
+      return renaming;
+    }
+  }
+  bool marked = false;
   for (const NameRecord& record : records) {
     const bool renamed = std::find(std::begin(kRenamedIDs), std::end(kRenamedIDs), record.nameID) !=
-                         std::end(kRenamedIDs);
+                             std::end(kRenamedIDs) &&
+                         !(keepPostScriptName && record.nameID == kPostScriptNameID);
     NameRecord copy = record;
     if (renamed && !RenamedText(families, record, family, &copy.text)) continue;
     if (record.nameID == kVersionNameID) {
-      copy.text = Joined(copy.text, Stored(kCopyMark, IsWide(record)));
+      copy.text = StoredAs(record, Marked(Units(record), tag));
+      marked = marked || IsWide(record);
     }
     renaming.records.push_back(copy);
+  }
+  // Every copy carries the mark where it is looked for, also one whose font has no version.
+  if (!marked) {
+    renaming.records.push_back(
+        {kWindowsPlatform, 1, kUsEnglish, kVersionNameID, Stored(Marked("", tag), true)});
   }
   renaming.family = DisplayName(renaming.records, kFamilyNameID);
   for (const NameRecord& record : renaming.records) {
@@ -285,4 +318,10 @@ Renaming RenamedForCopy(const std::vector<NameRecord>& records, const std::strin
   }
   if (renaming.family.empty()) renaming.error = "it has no family name to rename";
   return renaming;
+}
+
+bool IsCopyTag(const std::string& tag) {
+  return tag.size() == kCopyTagLength && std::all_of(tag.begin(), tag.end(), [](char c) {
+           return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+         });
 }

@@ -19,12 +19,21 @@ struct NameRecord {
 constexpr std::uint16_t kFamilyNameID = 1;
 constexpr std::uint16_t kStyleNameID = 2;
 constexpr std::uint16_t kVersionNameID = 5;
+constexpr std::uint16_t kPostScriptNameID = 6;
+
+// The most characters a PostScript name may have.
+constexpr std::size_t kMaxPostScriptName = 63;
 
 // The longest family name, in UTF-16 units, that GDI selects a font by (LF_FACESIZE less its 0).
 constexpr std::size_t kMaxFamilyUnits = 31;
 
-// What a fixed copy's version string (name ID 5) ends with, so that its copies are told apart.
-constexpr char kCopyMark[] = "; fixed copy by Quenlo";
+// What a fixed copy's version string (name ID 5) ends with, before its tag: the tag that the
+// copy's file name also carries (see copy_name.h), so that neither alone makes a file a copy.
+constexpr char kCopyMark[] = "fixed copy by Quenlo ";
+constexpr std::size_t kCopyTagLength = 8;
+
+// Whether tag has the form of a copy's tag: kCopyTagLength lowercase hexadecimal digits.
+bool IsCopyTag(const std::string& tag);
 
 // The most text that a name table's records may come to together, each record's counted on its
 // own: no real font's names come near it, also where records share one string, while a table of
@@ -43,8 +52,8 @@ NameBytes BuildNameTable(std::vector<NameRecord> records);
 // any Windows record, else a Unicode one, else a Macintosh Roman one; "" when there is none.
 std::string DisplayName(const std::vector<NameRecord>& records, std::uint16_t nameID);
 
-// Whether the records carry the mark of a fixed copy.
-bool MarkedAsCopy(const std::vector<NameRecord>& records);
+// The tag of the fixed copy whose records carry its mark; "" when they carry none.
+std::string CopyTagOf(const std::vector<NameRecord>& records);
 
 struct Renaming {
   std::string error;                // why the font cannot be renamed; empty when it was
@@ -55,7 +64,12 @@ struct Renaming {
 // The records of a fixed copy: in every record of the family (1), unique (3), full (4),
 // PostScript (6), typographic family (16) and WWS family (21) names, on every platform and in
 // every language, the family gets the suffix " Fixed" (the PostScript name "Fixed" before its
-// style), or with family not empty, is that family; the version (5) gets kCopyMark. A Macintosh
-// record that cannot hold a new family of other than ASCII is dropped. Refuses a family of more
-// than kMaxFamilyUnits UTF-16 units.
-Renaming RenamedForCopy(const std::vector<NameRecord>& records, const std::string& family);
+// style, cut from its family's part to kMaxPostScriptName), or with family not empty, is that
+// family; the renamed texts on the wide platforms are sound UTF-16. The version (5) gets
+// kCopyMark and tag, and a Windows version record holding them is added where there is none.
+// With keepPostScriptName (a CFF font, whose CFF table must hold the same name) the PostScript
+// name stays as it is. A Macintosh record that cannot hold a new family of other than ASCII is
+// dropped. Refuses a family of more than kMaxFamilyUnits UTF-16 units, and a font with an empty
+// family record.
+Renaming RenamedForCopy(const std::vector<NameRecord>& records, const std::string& family,
+                        const std::string& tag, bool keepPostScriptName);

@@ -10,6 +10,8 @@
 
 namespace {
 
+constexpr char kTag[] = "0123abcd";
+
 NameRecord Record(std::uint16_t platform, std::uint16_t language, std::uint16_t nameID,
                   const std::string& text) {
   NameRecord record{
@@ -57,7 +59,7 @@ std::string TextOf(const std::vector<NameRecord>& records, std::uint16_t platfor
 }
 
 TEST(NameTableTest, CopyGetsTheSuffixInEveryRecordOfItsFamily) {
-  const Renaming renaming = RenamedForCopy(Family("Test Gothic"), "");
+  const Renaming renaming = RenamedForCopy(Family("Test Gothic"), "", kTag, false);
   ASSERT_EQ(renaming.error, "");
   EXPECT_EQ(renaming.family, "Test Gothic Fixed");
   for (const auto& [platform, language] : {std::pair<int, int>{3, 0x409}, {3, 0x411}, {1, 0}}) {
@@ -68,24 +70,57 @@ TEST(NameTableTest, CopyGetsTheSuffixInEveryRecordOfItsFamily) {
     EXPECT_EQ(TextOf(renaming.records, p, l, 2), "Bold");
     EXPECT_EQ(TextOf(renaming.records, p, l, 3), "Vendor: Test Gothic Bold Fixed");
     EXPECT_EQ(TextOf(renaming.records, p, l, 4), "Test Gothic Fixed Bold");
-    EXPECT_EQ(TextOf(renaming.records, p, l, 5), "Version 1.0; fixed copy by Quenlo");
+    EXPECT_EQ(TextOf(renaming.records, p, l, 5), "Version 1.0; fixed copy by Quenlo 0123abcd");
     EXPECT_EQ(TextOf(renaming.records, p, l, 6), "TestGothicFixed-Bold");
     EXPECT_EQ(TextOf(renaming.records, p, l, 16), "Test Gothic Fixed");
     EXPECT_EQ(TextOf(renaming.records, p, l, 21), "Test Gothic Fixed");
   }
-  EXPECT_TRUE(MarkedAsCopy(renaming.records));
-  EXPECT_FALSE(MarkedAsCopy(Family("Test Gothic")));
+  EXPECT_EQ(CopyTagOf(renaming.records), kTag);
+  EXPECT_EQ(CopyTagOf(Family("Test Gothic")), "");
+}
+
+// Names as damaged or odd fonts hold them: each copy must still carry the mark, a family with
+// the suffix whole, and a PostScript name that PostScript and the CFF table accept.
+TEST(NameTableTest, OddNamesGiveSoundNamesOrAreRefused) {
+  std::vector<NameRecord> odd = Family("Test Gothic");
+  for (NameRecord& record : odd) {
+    if (record.platformID == 3 && (record.nameID == 1 || record.nameID == 5)) {
+      record.text.push_back('!');  // an odd length: half a UTF-16 unit at the end
+    }
+  }
+  const Renaming renamed = RenamedForCopy(odd, "", kTag, false);
+  ASSERT_EQ(renamed.error, "");
+  EXPECT_EQ(TextOf(renamed.records, 3, 0x409, 1), "Test Gothic Fixed");
+  EXPECT_EQ(CopyTagOf(renamed.records), kTag);
+
+  std::vector<NameRecord> noVersion;
+  for (const NameRecord& record : Family("Test Gothic")) {
+    if (record.nameID != 5) noVersion.push_back(record);
+  }
+  EXPECT_EQ(CopyTagOf(RenamedForCopy(noVersion, "", kTag, false).records), kTag);
+
+  std::vector<NameRecord> empty = Family("Test Gothic");
+  empty.push_back(Record(3, 0x412, 1, ""));
+  EXPECT_NE(RenamedForCopy(empty, "", kTag, false).error.find("empty"), std::string::npos);
+
+  std::vector<NameRecord> longName = {Record(3, 0x409, 1, "Long"),
+                                      Record(3, 0x409, 6, std::string(60, 'L') + "-Bold")};
+  EXPECT_EQ(TextOf(RenamedForCopy(longName, "", kTag, false).records, 3, 0x409, 6),
+            std::string(53, 'L') + "Fixed-Bold");
+  EXPECT_EQ(TextOf(RenamedForCopy(Family("Test Gothic"), "", kTag, true).records, 3, 0x409, 6),
+            "TestGothic-Bold");
 }
 
 TEST(NameTableTest, ChosenFamilyReplacesTheWholeFamily) {
-  const Renaming renaming = RenamedForCopy(Family("Test Gothic"), "My Mono");
+  const Renaming renaming = RenamedForCopy(Family("Test Gothic"), "My Mono", kTag, false);
   ASSERT_EQ(renaming.error, "");
   EXPECT_EQ(TextOf(renaming.records, 3, 0x409, 1), "My Mono");
   EXPECT_EQ(TextOf(renaming.records, 3, 0x409, 4), "My Mono Bold");
   EXPECT_EQ(TextOf(renaming.records, 3, 0x409, 6), "MyMono-Bold");
   EXPECT_EQ(TextOf(renaming.records, 1, 0, 16), "My Mono");
   // A family of other than ASCII: the Macintosh records that would keep the old one are dropped.
-  const Renaming wide = RenamedForCopy(Family("Test Gothic"), "\xE5\x9B\xBA\xE5\xAE\x9A");
+  const Renaming wide =
+      RenamedForCopy(Family("Test Gothic"), "\xE5\x9B\xBA\xE5\xAE\x9A", kTag, false);
   ASSERT_EQ(wide.error, "");
   EXPECT_EQ(wide.family, "\xE5\x9B\xBA\xE5\xAE\x9A");
   EXPECT_EQ(TextOf(wide.records, 1, 0, 1), "(none)");
@@ -95,12 +130,14 @@ TEST(NameTableTest, ChosenFamilyReplacesTheWholeFamily) {
 
 TEST(NameTableTest, FamilyThatWindowsCannotSelectIsRefused) {
   const std::string thirty(30, 'x');
-  EXPECT_EQ(RenamedForCopy(Family("Test"), thirty + "y").error, "");
-  EXPECT_NE(RenamedForCopy(Family("Test"), thirty + "yz").error.find("Windows selects"),
-            std::string::npos);
+  EXPECT_EQ(RenamedForCopy(Family("Test"), thirty + "y", kTag, false).error, "");
+  EXPECT_NE(
+      RenamedForCopy(Family("Test"), thirty + "yz", kTag, false).error.find("Windows selects"),
+      std::string::npos);
   // The suffix makes a family of 26 characters one of 32.
-  EXPECT_NE(RenamedForCopy(Family(std::string(26, 'f')), "").error.find("--family NAME"),
-            std::string::npos);
+  EXPECT_NE(
+      RenamedForCopy(Family(std::string(26, 'f')), "", kTag, false).error.find("--family NAME"),
+      std::string::npos);
 }
 
 TEST(NameTableTest, DisplayNamePrefersWindowsInUsEnglish) {

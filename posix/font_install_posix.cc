@@ -2,6 +2,8 @@
 // reads, fc-list for the fonts it knows, and fc-cache after a change.
 #include <dirent.h>
 #include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -9,6 +11,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <set>
@@ -23,6 +27,9 @@ extern char** environ;
 namespace {
 
 constexpr const char* kFontExtensions[] = {".ttf", ".otf", ".ttc", ".otc"};
+// How long fc-list may take to list every font, and fc-cache to read the user's folder again.
+constexpr int kListLimitMs = 60000;
+constexpr int kCacheLimitMs = 10000;
 
 bool IsFontFile(const std::string& name) {
   std::string lower = name;
@@ -39,20 +46,20 @@ std::string Environment(const char* name) {
 }
 
 // Runs a program found through PATH with the arguments, its standard output into output when
-// given (else discarded); false when it could not be run or did not exit with 0.
-bool RunProgram(const std::vector<std::string>& command, std::string* output) {
+// given (else discarded), for at most limitMs: a program still running then is killed, so that
+// a hung one cannot hold this one up. False when it could not be run, did not exit with 0 in
+// time, or its output could not be read.
+bool RunProgram(const std::vector<std::string>& command, std::string* output, int limitMs) {
   int pipeEnds[2];
-  if (pipe(pipeEnds) != 0) return false;
+  if (pipe2(pipeEnds, O_CLOEXEC) != 0) return false;
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
   if (output != nullptr) {
     posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
   } else {
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
   }
   posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addclose(&actions, pipeEnds[1]);
   std::vector<char*> argv;
   for (const std::string& part : command) argv.push_back(const_cast<char*>(part.c_str()));
   argv.push_back(nullptr);
@@ -60,19 +67,74 @@ bool RunProgram(const std::vector<std::string>& command, std::string* output) {
   const int spawned = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   close(pipeEnds[1]);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+  const auto left = [&] {
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    return static_cast<int>(std::max<std::int64_t>(0, ms.count()));
+  };
+  bool ended = spawned == 0;
   if (spawned == 0 && output != nullptr) {
     char buffer[65536];
-    for (ssize_t got; (got = read(pipeEnds[0], buffer, sizeof buffer)) != 0;) {
+    for (;;) {
+      pollfd wait = {pipeEnds[0], POLLIN, 0};
+      const int ready = poll(&wait, 1, left());
+      if (ready < 0 && errno == EINTR) continue;
+      if (ready <= 0) {
+        ended = false;
+        break;
+      }
+      const ssize_t got = read(pipeEnds[0], buffer, sizeof buffer);
       if (got < 0 && errno == EINTR) continue;
-      if (got < 0) break;
+      if (got <= 0) {
+        ended = got == 0;
+        break;
+      }
       output->append(buffer, static_cast<std::size_t>(got));
     }
   }
   close(pipeEnds[0]);
   int status = 0;
-  while (spawned == 0 && waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  while (spawned == 0) {
+    const pid_t done = waitpid(child, &status, WNOHANG);
+    if (done == child) break;
+    if (done < 0 && errno != EINTR) return false;
+    if (!ended || left() == 0) {
+      kill(child, SIGKILL);
+      while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+      }
+      return false;
+    }
+    poll(nullptr, 0, std::min(left(), 10));
   }
-  return spawned == 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  return spawned == 0 && ended && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// The paths that fc-list printed, each in single quotes as its shescape filter writes them
+// ('\'' for a quote), then a line feed: a path that holds line feeds or quotes is read whole,
+// so that no folder's name can add a path of its own to the list. Stops at the first record that
+// is not of that form.
+void ReadQuotedPaths(const std::string& listed, std::set<std::string>* found) {
+  std::size_t at = 0;
+  while (at < listed.size() && listed[at] == '\'') {
+    std::string path;
+    bool closed = false;
+    for (++at; at < listed.size(); ++at) {
+      if (listed[at] != '\'') {
+        path += listed[at];
+      } else if (listed.compare(at, 4, "'\\''") == 0) {
+        path += '\'';
+        at += 3;
+      } else {
+        closed = true;
+        ++at;
+        break;
+      }
+    }
+    if (!closed || at >= listed.size() || listed[at] != '\n') return;
+    ++at;
+    if (!path.empty() && path[0] == '/') found->insert(path);
+  }
 }
 
 // A folder by its device and inode, which every path to it shares.
@@ -104,12 +166,32 @@ void FindFonts(const std::string& folder, int depth, std::set<FolderIdentity>* w
   closedir(listing);
 }
 
+// The home folder, or "" when HOME is unset or relative, as the XDG rules ignore it.
+std::string Home() {
+  const std::string home = Environment("HOME");
+  return !home.empty() && home[0] == '/' ? home : "";
+}
+
 // ${XDG_DATA_HOME:-~/.local/share}, or "" without a home.
 std::string DataHome() {
   const std::string data = Environment("XDG_DATA_HOME");
   if (!data.empty() && data[0] == '/') return data;
-  const std::string home = Environment("HOME");
+  const std::string home = Home();
   return home.empty() ? "" : home + "/.local/share";
+}
+
+// The path with every link followed, or "" when it cannot be.
+std::string RealPath(const std::string& path) {
+  char* real = realpath(path.c_str(), nullptr);
+  if (real == nullptr) return "";
+  std::string result = real;
+  std::free(real);
+  return result;
+}
+
+bool IsBelow(const std::string& path, const std::string& folder) {
+  return !folder.empty() && path.size() > folder.size() + 1 &&
+         path.compare(0, folder.size(), folder) == 0 && path[folder.size()] == '/';
 }
 
 }  // namespace
@@ -117,7 +199,7 @@ std::string DataHome() {
 std::string UserFontFolder(std::string* why) {
   const std::string data = DataHome();
   if (data.empty()) {
-    *why = "neither XDG_DATA_HOME nor HOME is set";
+    *why = "neither XDG_DATA_HOME nor HOME is set to an absolute path";
     return "";
   }
   const std::string folder = data + "/fonts";
@@ -136,14 +218,10 @@ std::string UserFontFolder(std::string* why) {
 std::vector<std::string> InstalledFontFiles() {
   std::set<std::string> found;
   std::string listed;
-  if (RunProgram({"fc-list", "--format", "%{file}\n"}, &listed)) {
-    for (std::size_t at = 0; at < listed.size();) {
-      const std::size_t end = std::min(listed.find('\n', at), listed.size());
-      if (end > at) found.insert(listed.substr(at, end - at));
-      at = end + 1;
-    }
+  if (RunProgram({"fc-list", "--format", "%{file|shescape}\n"}, &listed, kListLimitMs)) {
+    ReadQuotedPaths(listed, &found);
   } else {
-    std::vector<std::string> folders = {DataHome() + "/fonts", Environment("HOME") + "/.fonts",
+    std::vector<std::string> folders = {DataHome() + "/fonts", Home() + "/.fonts",
                                         "/usr/share/fonts", "/usr/local/share/fonts"};
     std::set<FolderIdentity> walked;
     for (const std::string& folder : folders) FindFonts(folder, 0, &walked, &found);
@@ -168,6 +246,31 @@ std::vector<std::string> FilesInFolder(const std::string& folder) {
 // fontconfig finds a font by its file in the folder; nothing more is needed.
 bool RegisterUserFont(const std::string&, const std::string&, std::string*) { return true; }
 
-void UnregisterUserFont(const std::string&) {}
+void UnregisterUserFont(const std::string&, const std::string&) {}
 
-void UserFontsChanged(const std::string& folder) { RunProgram({"fc-cache", folder}, nullptr); }
+// A cache left as it was is made again by fontconfig, which sees that the folder changed.
+void UserFontsChanged(const std::string& folder) {
+  RunProgram({"fc-cache", folder}, nullptr, kCacheLimitMs);
+}
+
+std::string FullPath(const std::string& path) {
+  const std::string real = RealPath(path);
+  if (!real.empty()) return real;
+  if (!path.empty() && path[0] == '/') return path;
+  char* here = getcwd(nullptr, 0);
+  const std::string folder = here != nullptr ? here : "";
+  std::free(here);
+  return folder + "/" + path;
+}
+
+bool IsUserFontFile(const std::string& path) {
+  const std::string real = RealPath(path);
+  const std::string data = DataHome();
+  const std::string home = Home();
+  for (const std::string& folder :
+       {data.empty() ? "" : data + "/fonts", home.empty() ? "" : home + "/.fonts"}) {
+    const std::string realFolder = folder.empty() ? "" : RealPath(folder);
+    if (!real.empty() && IsBelow(real, realFolder)) return true;
+  }
+  return false;
+}

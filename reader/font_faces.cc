@@ -14,6 +14,8 @@
 #include <array>
 #include <cstring>
 #include <map>
+#include <set>
+#include <string>
 #include <utility>
 
 #include "common/file.h"
@@ -44,8 +46,9 @@ struct Table {
 };
 
 struct Tables {
-  Table head, hhea, maxp, hmtx, os2, cmap, dsig;
-  std::vector<ByteSpan> others;  // every other table of the directory that holds a byte
+  Table head, hhea, maxp, hmtx, os2, cmap, dsig, name;
+  std::vector<ByteSpan> others;     // every other table of the directory that holds a byte
+  std::vector<TableEntry> entries;  // the first record of each tag
 };
 
 // One table directory of the file, which any number of members may use.
@@ -106,7 +109,7 @@ void ReadOffsetTable(const FileReading& reading, Directory* directory) {
   directory->numTables = LoadBigEndian16(bytes.data() + 4);
   face.directory = {
       offset, std::min(size, offset + kOffsetTableSize + directory->numTables * kTableRecordSize)};
-  if (!IsFontVersion(face.sfntVersion)) face.error = "not a TrueType or CFF font";
+  if (!IsFontVersion(face.sfntVersion)) face.error = kNotAFont;
 }
 
 // Reads the directory's records, keeping the first record of each needed tag, as the patcher
@@ -123,7 +126,8 @@ std::string ReadRecords(FileReading& reading, Directory* directory) {
   const Wanted wanted[] = {{"head", &tables->head}, {"hhea", &tables->hhea},
                            {"maxp", &tables->maxp}, {"hmtx", &tables->hmtx},
                            {"OS/2", &tables->os2},  {"cmap", &tables->cmap},
-                           {"DSIG", &tables->dsig}};
+                           {"DSIG", &tables->dsig}, {"name", &tables->name}};
+  std::set<std::string> tags;
   for (std::uint64_t first = 0; first < numTables; first += kTableRecordsPerRead) {
     const std::uint64_t count = std::min(kTableRecordsPerRead, numTables - first);
     const std::uint64_t position = directory->offset + kOffsetTableSize + first * kTableRecordSize;
@@ -134,6 +138,8 @@ std::string ReadRecords(FileReading& reading, Directory* directory) {
       const unsigned char* record = bytes.data() + i * kTableRecordSize;
       const std::uint64_t offset = LoadBigEndian32(record + kOffsetInRecord);
       const std::uint64_t length = LoadBigEndian32(record + kOffsetInRecord + 4);
+      std::string tag(reinterpret_cast<const char*>(record), kTagSize);
+      if (tags.insert(tag).second) tables->entries.push_back({std::move(tag), offset, length});
       bool kept = false;
       for (const Wanted& w : wanted) {
         if (w.table->found || std::memcmp(record, w.tag, kTagSize) != 0) continue;
@@ -151,8 +157,11 @@ std::string ReadRecords(FileReading& reading, Directory* directory) {
   directory->recordsRead = true;
   for (const Wanted& w : wanted) {
     if (!w.table->found) {
-      // No character map is a finding, and no signature is usual; neither is an error.
-      if (w.table == &tables->cmap || w.table == &tables->dsig) continue;
+      // No character map is a finding, and no signature is usual; neither is an error, nor is
+      // a missing name table, which only a copy needs.
+      if (w.table == &tables->cmap || w.table == &tables->dsig || w.table == &tables->name) {
+        continue;
+      }
       return "no " + Quoted(w.tag) + " table";
     }
     if (w.table->offset > reading.size || w.table->length > reading.size - w.table->offset) {
@@ -297,7 +306,7 @@ void RefuseOverlappingTables(std::vector<Directory>* directories) {
     const Directory& directory = (*directories)[d];
     if (!directory.face.error.empty()) continue;
     const Tables& t = directory.tables;
-    for (const Table* table : {&t.head, &t.hhea, &t.maxp, &t.hmtx, &t.os2, &t.cmap}) {
+    for (const Table* table : {&t.head, &t.hhea, &t.maxp, &t.hmtx, &t.os2, &t.cmap, &t.name}) {
       if (table->found) spans.push_back({{table->offset, table->offset + table->length}, d});
     }
   }
@@ -394,9 +403,11 @@ void ReadFaces(FileHandle file, std::uint64_t size, bool readTables, FontFaces* 
     face.os2 = RecordOf(tables.os2);
     face.head = RecordOf(tables.head);
     face.dsig = RecordOf(tables.dsig);
+    face.name = RecordOf(tables.name);
     // A member whose directory could not be read keeps nothing of it but its bytes.
     if (directory.recordsRead) {
       face.otherTables = std::make_shared<const std::vector<ByteSpan>>(std::move(tables.others));
+      face.tables = std::make_shared<const std::vector<TableEntry>>(std::move(tables.entries));
     }
     if (face.error.empty() && readTables) ReadTables(reading, &directory);
   }

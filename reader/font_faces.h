@@ -23,6 +23,13 @@ inline bool operator==(const TableRecordAt& a, const TableRecordAt& b) {
          a.length == b.length;
 }
 
+// A table as the directory lists it: the first record of its tag.
+struct TableEntry {
+  std::string tag;
+  std::uint64_t offset = 0;
+  std::uint64_t length = 0;
+};
+
 // Bytes first to end - 1 of the file; empty when first == end.
 struct ByteSpan {
   std::uint64_t first = 0;
@@ -44,6 +51,9 @@ struct FaceSummary {
   // The records the fixer writes or reads; known as far as the directory could be read, even
   // for a face with an error. Only a face without an error has its tables checked to fit.
   TableRecordAt os2, head, dsig;
+  // The name table, which members share or keep apart as they do the tables above, so that each
+  // is read once however many members list it.
+  TableRecordAt name;
   // The bytes its table directory takes (its offset table and records, as far as the file goes),
   // known for every face, also one that cannot be read, so that a fix keeps out of them; and
   // every table of at least a byte that the directory lists but its OS/2 and head tables (the
@@ -51,12 +61,18 @@ struct FaceSummary {
   // one list.
   ByteSpan directory;
   std::shared_ptr<const std::vector<ByteSpan>> otherTables;
+  // Every table the directory lists, by tag, as read with the rest: what a copy of the face is
+  // made of, so that it is made from this one reading. Known once the whole directory was read.
+  std::shared_ptr<const std::vector<TableEntry>> tables;
   WidthVerdict verdict;
 };
 
 // No collection in use holds more than a few thousand faces; a header that claims more is
 // refused before any member is read, which bounds the work and the report of every file.
 constexpr std::uint32_t kMaxCollectionMembers = 16384;
+
+// Why a face whose first bytes are no TrueType or CFF font's is not read.
+constexpr char kNotAFont[] = "not a TrueType or CFF font";
 
 struct FontFaces {
   std::string error;  // why the file cannot be read at all; empty when faces were found

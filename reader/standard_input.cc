@@ -5,6 +5,7 @@
 
 #include "common/standard_input.h"
 #include "reader/font_extent.h"
+#include "reader/font_faces.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ bool OpenStandardInputFont(FileHandle* file, std::uint64_t* size, std::string* w
     if (!SpoolMore(spool, want, &have, why)) return Refuse(spool, *why, why);
     if (have < want) break;  // the stream ended inside the font; the reader says where
     const FontExtent extent = MeasureFontExtent(spool, have);
-    if (!extent.font) return Refuse(spool, "not a TrueType or CFF font", why);
+    if (!extent.font) return Refuse(spool, kNotAFont, why);
     if (extent.needed <= have) break;
     if (extent.needed > kMaxFontBytes) {
       return Refuse(spool, "the font claims more than the 4 GiB that its offsets reach", why);

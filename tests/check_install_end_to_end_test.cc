@@ -37,6 +37,22 @@ class CheckInstallTest : public CheckProgramTest {
     command.insert(command.end(), arguments.begin(), arguments.end());
     return RunCommand(command, dir_.Path(""), options_);
   }
+  // The copies in the user's font folder of the fonts whose names start with stem, by path.
+  std::vector<std::string> CopiesOf(const std::string& stem) {
+    std::vector<std::string> copies;
+    if (!std::filesystem::exists(dir_.Path("data/fonts"))) return copies;
+    for (const auto& entry : std::filesystem::directory_iterator(dir_.Path("data/fonts"))) {
+      const std::string name = entry.path().filename().string();
+      if (name.rfind(stem + "-Fixed-", 0) == 0 && name.size() == stem.size() + 19) {
+        copies.push_back(entry.path().string());
+      }
+    }
+    return copies;
+  }
+  std::string CopyOf(const std::string& stem) {
+    const std::vector<std::string> copies = CopiesOf(stem);
+    return copies.size() == 1 ? copies[0] : "(" + std::to_string(copies.size()) + " copies)";
+  }
   RunOptions options_;
 };
 
@@ -45,7 +61,7 @@ TEST_F(CheckInstallTest, InstallsARenamedFixedCopyThatFontToolsAndOtsAccept) {
   if (!std::filesystem::exists(biz)) GTEST_SKIP() << "apt-get install fonts-morisawa-bizud-gothic";
   const Outcome outcome = Run({"--install", biz});
   EXPECT_EQ(outcome.status, 0) << outcome.err;
-  const std::string copy = dir_.Path("data/fonts/BIZUDGothic-Regular-Fixed.ttf");
+  const std::string copy = CopyOf("BIZUDGothic-Regular");
   EXPECT_NE(outcome.out.find("\n" + biz + ": installed a fixed copy for you as \"BIZ UDGothic " +
                              "Fixed\", in " + copy + ": choose it in your programs\n"),
             std::string::npos)
@@ -105,7 +121,7 @@ TEST_F(CheckInstallTest, InstalledNamesFontsByFamilyAndOffersTheirCopies) {
             std::string::npos)
       << listed.out;
   EXPECT_EQ(Run({"--install", "--installed"}).status, 0);
-  const std::string copy = dir_.Path("data/fonts/BIZUDGothic-Regular-Fixed.ttf");
+  const std::string copy = CopyOf("BIZUDGothic-Regular");
   listed = Run({"--installed"});
   EXPECT_NE(listed.out.find("\n  a fixed copy is installed for you: choose \"BIZ UDGothic Fixed\" "
                             "in your programs\n"),
@@ -121,28 +137,93 @@ TEST_F(CheckInstallTest, InstalledNamesFontsByFamilyAndOffersTheirCopies) {
       << json.out;
 }
 
-TEST_F(CheckInstallTest, SecondInstallReplacesTheCopyAndUninstallTakesOnlyCopies) {
-  WriteFileBytes(dir_.Path("other.ttf"), NamedCjkFont(980, "Other Sans"));
-  EXPECT_EQ(Run({"--install", "system/gothic.ttf"}).status, 0);
-  EXPECT_EQ(Run({"--install", "--family", "My Gothic", "system/gothic.ttf"}).status, 0);
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(dir_.Path("data/fonts"))) {
-    names.push_back(entry.path().filename().string());
+// --installed --fix writes the user's own fonts only: a font the system owns gets the advice of a
+// copy, and no folder's name can add a font that is installed nowhere to the list.
+TEST_F(CheckInstallTest, InstalledFixWritesOnlyTheUsersOwnListedFonts) {
+  const std::string biz = "/usr/share/fonts/truetype/bizud-gothic/BIZUDGothic-Regular.ttf";
+  if (!std::filesystem::exists(biz)) GTEST_SKIP() << "apt-get install fonts-morisawa-bizud-gothic";
+  const std::string system = dir_.Path("system/BIZUDGothic-Regular.ttf");
+  const std::string own = dir_.Path("data/fonts/BIZUDGothic-Regular.ttf");
+  const std::string victim = dir_.Path("victim/BIZUDGothic-Regular.ttf");
+  const std::string forging = dir_.Path("data/fonts/x\n") + victim.substr(0, victim.rfind('/'));
+  for (const std::string& folder : {dir_.Path("data/fonts"), dir_.Path("victim"), forging}) {
+    std::filesystem::create_directories(folder);
   }
-  EXPECT_EQ(names, std::vector<std::string>{"gothic-Fixed.ttf"});
-  // A font of the copy's name that Quenlo did not make is neither replaced nor removed.
-  WriteFileBytes(dir_.Path("data/fonts/other-Fixed.ttf"), NamedCjkFont(500, "Someone Else"));
-  const Outcome refused = Run({"--install", "other.ttf"});
-  EXPECT_EQ(refused.status, 2);
-  EXPECT_EQ(refused.err,
-            "quenlo-check: other.ttf: your font folder already holds a file of its copy's name "
-            "that Quenlo did not make; it is left as it is; no copy was installed\n");
+  for (const std::string& path : {system, own, victim, forging + "/BIZUDGothic-Regular.ttf"}) {
+    std::filesystem::copy_file(biz, path);
+  }
+  const Bytes original = ReadFileBytes(biz);
+  const Outcome fixed = Run({"--installed", "--fix"});
+  EXPECT_NE(fixed.out.find(own + ": xAvgCharWidth 1962, should be 1024"), std::string::npos)
+      << fixed.out;
+  EXPECT_NE(fixed.out.find("  fix: " + std::string(kCheck) + " --install " + system + "\n"),
+            std::string::npos)
+      << fixed.out;
+  EXPECT_EQ(fixed.out.find("(" + victim + ")"), std::string::npos) << fixed.out;
+  EXPECT_NE(ReadFileBytes(own), original);
+  EXPECT_EQ(ReadFileBytes(system), original);
+  EXPECT_EQ(ReadFileBytes(victim), original);
+}
+
+TEST_F(CheckInstallTest, EachSourceHasItsOwnCopyAndUninstallTakesOnlyThoseCopies) {
+  std::filesystem::create_directories(dir_.Path("other"));
+  WriteFileBytes(dir_.Path("other/gothic.ttf"), NamedCjkFont(980, "Other Gothic"));
+  EXPECT_EQ(Run({"--install", "system/gothic.ttf"}).status, 0);
+  EXPECT_EQ(Run({"--install", "--family", "My Gothic", dir_.Path("system/gothic.ttf")}).status, 0);
+  ASSERT_EQ(CopiesOf("gothic").size(), 1u);  // the same font by two names: replaced
+  // Another font of the same file name gets a copy of its own, credited to it alone.
+  EXPECT_EQ(Run({"--install", "other/gothic.ttf"}).status, 0);
+  ASSERT_EQ(CopiesOf("gothic").size(), 2u);
+  const Outcome json = Run({"--installed", "--json", "system/gothic.ttf", "other/gothic.ttf"});
+  EXPECT_NE(json.out.find("\"copyFamily\": \"My Gothic\""), std::string::npos) << json.out;
+  EXPECT_NE(json.out.find("\"copyFamily\": \"Other Gothic Fixed\""), std::string::npos);
+  // Files that Quenlo did not make stay, though they hold the mark or a copy's name: a copy
+  // under the user's own name, and a font named like a copy without the mark inside.
+  const std::vector<std::string> copies = CopiesOf("gothic");
+  std::filesystem::copy_file(copies[0], dir_.Path("data/fonts/Mine.ttf"));
+  const std::string lookalike = dir_.Path("data/fonts/look-Fixed-0123abcd.ttf");
+  WriteFileBytes(lookalike, NamedCjkFont(500, "Someone Else"));
   const Outcome removed = Run({"--uninstall"});
   EXPECT_EQ(removed.status, 0);
   EXPECT_EQ(removed.out,
-            "removed the fixed copy " + dir_.Path("data/fonts/gothic-Fixed.ttf") + "\n");
-  EXPECT_TRUE(std::filesystem::exists(dir_.Path("data/fonts/other-Fixed.ttf")));
-  EXPECT_EQ(Run({"--uninstall"}).out, "no fixed copy of Quenlo's is installed for you\n");
+            "removed the fixed copy " + copies[0] + "\nremoved the fixed copy " + copies[1] + "\n");
+  EXPECT_TRUE(std::filesystem::exists(dir_.Path("data/fonts/Mine.ttf")));
+  EXPECT_TRUE(std::filesystem::exists(lookalike));
+  EXPECT_EQ(Run({"--uninstall"}).out, "No fixed copy made by Quenlo is installed for you.\n");
+}
+
+TEST_F(CheckInstallTest, AFileOfTheCopysNameThatQuenloDidNotMakeIsLeftAsItIs) {
+  EXPECT_EQ(Run({"--install", "system/gothic.ttf"}).status, 0);
+  const std::string copy = CopyOf("gothic");
+  WriteFileBytes(copy, NamedCjkFont(500, "Someone Else"));
+  const Outcome refused = Run({"--install", "system/gothic.ttf"});
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_EQ(refused.err,
+            "quenlo-check: system/gothic.ttf: your font folder already holds a file of its copy's "
+            "name that Quenlo did not make; it is left as it is; no copy was installed\n");
+  EXPECT_EQ(ReadFileBytes(copy), NamedCjkFont(500, "Someone Else"));
+}
+
+// A source whose name is too long for a copy's name to add to.
+TEST_F(CheckInstallTest, ASourceOfAnyNameLengthGetsACopy) {
+  const std::string longName = std::string(250, 'n') + ".ttf";
+  WriteFileBytes(dir_.Path(longName), NamedCjkFont(980, "Long Gothic"));
+  const Outcome installed = Run({"--install", longName});
+  EXPECT_EQ(installed.status, 0) << installed.err;
+  EXPECT_EQ(CopiesOf(std::string(64, 'n')).size(), 1u);
+  EXPECT_EQ(Run({"--uninstall"}).status, 0);
+  EXPECT_TRUE(CopiesOf(std::string(64, 'n')).empty());
+}
+
+// Relative HOME, as the XDG rules say, is no home: nothing goes below the current folder.
+TEST_F(CheckInstallTest, ARelativeHomeIsNoHome) {
+  options_.environment = {"HOME=home", "FONTCONFIG_FILE=" + dir_.Path("fonts.conf")};
+  const Outcome outcome = Run({"--install", "system/gothic.ttf"});
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_NE(outcome.err.find("neither XDG_DATA_HOME nor HOME is set to an absolute path"),
+            std::string::npos)
+      << outcome.err;
+  EXPECT_FALSE(std::filesystem::exists(dir_.Path("home")));
 }
 
 TEST_F(CheckInstallTest, WrongUsesAreRefusedAndAFamilyTooLongForWindowsToo) {
@@ -166,7 +247,7 @@ TEST_F(CheckInstallTest, WrongUsesAreRefusedAndAFamilyTooLongForWindowsToo) {
   EXPECT_NE(tooLong.err.find("longer than the 31 characters that Windows selects a font by"),
             std::string::npos)
       << tooLong.err;
-  EXPECT_FALSE(std::filesystem::exists(dir_.Path("data/fonts/gothic-Fixed.ttf")));
+  EXPECT_TRUE(CopiesOf("gothic").empty());
   // A refusal that quotes the font's own name shows its control characters escaped.
   WriteFileBytes(dir_.Path("escape.ttf"), NamedCjkFont(980, "\x1b[2J" + std::string(26, 'g')));
   const Outcome escaped = Run({"--install", "escape.ttf"});

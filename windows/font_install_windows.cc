@@ -49,17 +49,46 @@ bool SamePath(const std::wstring& a, const std::wstring& b) {
   return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 
-// Removes the values under HKCU's Fonts key that name path.
-void ForgetValues(const std::wstring& path) {
+// Removes the values under HKCU's Fonts key that name path and whose names hold mark: the ones
+// Quenlo wrote, never a value that another program or the user made.
+void ForgetValues(const std::wstring& path, const std::wstring& mark) {
   HKEY key = nullptr;
   if (RegOpenKeyExW(HKEY_CURRENT_USER, kFontsKey, 0, KEY_READ | KEY_SET_VALUE, &key) !=
       ERROR_SUCCESS) {
     return;
   }
   for (const auto& [name, file] : FontValues(HKEY_CURRENT_USER)) {
-    if (SamePath(file, path)) RegDeleteValueW(key, name.c_str());
+    if (SamePath(file, path) && name.find(mark) != std::wstring::npos) {
+      RegDeleteValueW(key, name.c_str());
+    }
   }
   RegCloseKey(key);
+}
+
+// Whether HKCU's Fonts key holds a value of that name naming another file than path.
+bool NamesAnother(const std::wstring& name, const std::wstring& path) {
+  for (const auto& [value, file] : FontValues(HKEY_CURRENT_USER)) {
+    if (CompareStringOrdinal(value.c_str(), -1, name.c_str(), -1, TRUE) == CSTR_EQUAL &&
+        !SamePath(file, path)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Whether path lies in the Windows fonts folder, which the system owns.
+bool InWindowsFonts(const std::wstring& path) {
+  const std::wstring windows = EnvironmentFolder(L"WINDIR");
+  if (windows.empty()) return false;
+  const std::wstring folder = windows + L"\\Fonts\\";
+  wchar_t full[32768];
+  const DWORD length = GetFullPathNameW(path.c_str(), 32768, full, nullptr);
+  if (length == 0 || length >= 32768) return true;  // not known to be the user's: left alone
+  std::wstring whole(full, length);
+  for (wchar_t& c : whole) c = c == L'/' ? L'\\' : c;
+  return whole.size() > folder.size() &&
+         CompareStringOrdinal(whole.c_str(), static_cast<int>(folder.size()), folder.c_str(), -1,
+                              TRUE) == CSTR_EQUAL;
 }
 
 }  // namespace
@@ -111,11 +140,24 @@ std::vector<std::string> FilesInFolder(const std::string& folder) {
   return files;
 }
 
+bool IsUserFontFile(const std::string& path) { return !InWindowsFonts(WidePath(path)); }
+
+std::string FullPath(const std::string& path) {
+  wchar_t full[32768];
+  const DWORD length = GetFullPathNameW(WidePath(path).c_str(), 32768, full, nullptr);
+  return length == 0 || length >= 32768 ? path : Utf8FromWide(std::wstring(full, length));
+}
+
 bool RegisterUserFont(const std::string& path, const std::string& name, std::string* why) {
   const std::wstring widePath = WidePath(path);
-  ForgetValues(widePath);
-  HKEY key = nullptr;
   const std::wstring wideName = WidePath(name);
+  if (NamesAnother(wideName, widePath)) {
+    *why =
+        "a value of its name under HKCU's Fonts key, which Quenlo did not write, names "
+        "another file; it is left as it is";
+    return false;
+  }
+  HKEY key = nullptr;
   LONG result = RegCreateKeyExW(HKEY_CURRENT_USER, kFontsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
                                 &key, nullptr);
   if (result == ERROR_SUCCESS) {
@@ -129,17 +171,17 @@ bool RegisterUserFont(const std::string& path, const std::string& name, std::str
     return false;
   }
   if (AddFontResourceW(widePath.c_str()) == 0) {
-    ForgetValues(widePath);
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kFontsKey, wideName.c_str());
     *why = "Windows did not take the font (AddFontResourceW failed)";
     return false;
   }
   return true;
 }
 
-void UnregisterUserFont(const std::string& path) {
+void UnregisterUserFont(const std::string& path, const std::string& mark) {
   const std::wstring widePath = WidePath(path);
   RemoveFontResourceW(widePath.c_str());
-  ForgetValues(widePath);
+  ForgetValues(widePath, WidePath(mark));
 }
 
 void UserFontsChanged(const std::string&) {

@@ -43,15 +43,19 @@ check "so does Noto Sans Mono CJK JP" wide - "Noto Sans Mono CJK JP"
 check "--installed lists the system's fonts as needing a fix" grep -q \
   "^BIZ UDGothic Regular (.*BIZUDGothic-Regular.ttf): xAvgCharWidth 1962, should be 1024" \
   <<<"$(report)"
+# A value that the user made, of the name the copy's family would give it, is never Quenlo's.
+user_key='HKCU\Software\Microsoft\Windows NT\CurrentVersion\Fonts'
+wine reg add "$user_key" /v 'BIZ UDGothic Fixed (TrueType)' /t REG_SZ /d 'C:\mine.ttf' /f \
+  </dev/null >>"$work/wine.log" 2>&1
 installed=$(wine "$exe" --install 'C:\windows\Fonts\BIZUDGothic-Regular.ttf' \
   'C:\windows\Fonts\NotoSansCJK-Regular.ttc' 2>&1)
 check "--install says which families to choose" \
   grep -q 'installed a fixed copy for you as "BIZ UDGothic Fixed"' <<<"$installed"
 user_fonts=$(find "$WINEPREFIX/drive_c/users" -path '*/AppData/Local/Microsoft/Windows/Fonts' -type d)
-check "the copies are in the user's font folder" test -f "$user_fonts/BIZUDGothic-Regular-Fixed.ttf" -a \
-  -f "$user_fonts/NotoSansCJK-Regular-Fixed.ttc"
-check "the copy is ok for the check on Linux" "$linux_check" --json \
-  "$user_fonts/BIZUDGothic-Regular-Fixed.ttf" >/dev/null
+biz_copy=$(ls "$user_fonts"/BIZUDGothic-Regular-Fixed-????????.ttf 2>/dev/null)
+check "the copies are in the user's font folder" test -f "$biz_copy" -a \
+  -n "$(ls "$user_fonts"/NotoSansCJK-Regular-Fixed-????????.ttc 2>/dev/null)"
+check "the copy is ok for the check on Linux" "$linux_check" --json "$biz_copy" >/dev/null
 check "the system's fonts stay as they were" cmp -s "$fonts/BIZUDGothic-Regular.ttf" \
   /usr/share/fonts/truetype/bizud-gothic/BIZUDGothic-Regular.ttf
 # Wine reads no HKCU font values when it starts; after a restart the test loads them as
@@ -62,12 +66,13 @@ check "and Noto Sans Mono CJK JP Fixed" fixed HKCU "Noto Sans Mono CJK JP Fixed"
 check "BIZ UDGothic is as it was" wide HKCU "BIZ UDGothic"
 check "Noto Sans Mono CJK JP is as it was" wide HKCU "Noto Sans Mono CJK JP"
 check "--installed lists the copy as ok" grep -q \
-  "^BIZ UDGothic Fixed Regular (.*BIZUDGothic-Regular-Fixed.ttf): xAvgCharWidth 1024 ok" \
+  "^BIZ UDGothic Fixed Regular (.*BIZUDGothic-Regular-Fixed-[0-9a-f]*.ttf): xAvgCharWidth 1024 ok" \
   <<<"$(report)"
 again=$(wine "$exe" --install 'C:\windows\Fonts\BIZUDGothic-Regular.ttf' 2>&1)
 check "a second --install replaces the copy" test "$(ls "$user_fonts" | grep -c BIZUDGothic)" = 1
 check "and its value" test "$(wine reg query 'HKCU\Software\Microsoft\Windows NT\CurrentVersion\Fonts' 2>/dev/null | grep -c BIZUDGothic-Regular-Fixed)" = 1
 wine "$exe" --uninstall >/dev/null 2>&1
 check "--uninstall removes the copies" test -z "$(ls "$user_fonts")"
-check "and their values" test "$(wine reg query 'HKCU\Software\Microsoft\Windows NT\CurrentVersion\Fonts' 2>/dev/null | grep -c Fixed)" = 0
+check "and their values" test "$(wine reg query "$user_key" 2>/dev/null | grep -c Quenlo)" = 0
+check "the user's own value stays" grep -q 'mine.ttf' <<<"$(wine reg query "$user_key" 2>/dev/null)"
 finish_checks

@@ -48,7 +48,7 @@ wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts' /v 'Wide 
 start
 check "started with no font, the window asks about the installed fonts" shown
 press y
-copy=$(find "$WINEPREFIX/drive_c/users" -path '*/AppData/Local/Microsoft/Windows/Fonts/wide-Fixed.ttf')
+copy=$(find "$WINEPREFIX/drive_c/users" -path '*/AppData/Local/Microsoft/Windows/Fonts/wide-Fixed-*.ttf')
 check "y installs a fixed copy for the user" test -n "$copy"
 check "the fixed copy is ok" "$linux_check" "$copy" >/dev/null
 check "the installed font stays as it was" cmp -s "$font" "$WINEPREFIX/drive_c/windows/Fonts/wide.ttf"
