@@ -4,6 +4,7 @@
 // install that replaces it, and an uninstall that takes only Quenlo's copies.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -47,6 +48,7 @@ class CheckInstallTest : public CheckProgramTest {
         copies.push_back(entry.path().string());
       }
     }
+    std::sort(copies.begin(), copies.end());
     return copies;
   }
   std::string CopyOf(const std::string& stem) {
@@ -100,6 +102,87 @@ TEST_F(CheckInstallTest, InstallsARenamedFixedCopyThatFontToolsAndOtsAccept) {
   EXPECT_EQ(matched.out, "BIZ UDGothic Fixed|" + copy);
 }
 
+// A CFF copy keeps the PostScript names of its font, which its CFF table holds too.
+TEST_F(CheckInstallTest, CffCopyKeepsThePostScriptNameOfItsCffTable) {
+  const std::string noto = "/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc";
+  if (!std::filesystem::exists(noto)) GTEST_SKIP() << "apt-get install fonts-noto-cjk";
+  EXPECT_EQ(Run({"--install", noto}).status, 0);
+  const Outcome names = Python(
+      "import sys\n"
+      "from fontTools.ttLib import TTFont\n"
+      "from fontTools.ttLib.ttCollection import TTCollection\n"
+      "old = {f['name'].getDebugName(1): f['name'].getDebugName(6)\n"
+      "       for f in TTCollection(sys.argv[2], lazy=True)}\n"
+      "for font in TTCollection(sys.argv[1], lazy=True):\n"
+      "    name = font['name']\n"
+      "    print(name.getDebugName(1), old[name.getDebugName(1)[:-6]] == name.getDebugName(6))\n",
+      {CopyOf("NotoSansCJK-Regular"), noto});
+  EXPECT_EQ(names.out,
+            "Noto Sans Mono CJK JP Fixed True\nNoto Sans Mono CJK KR Fixed True\n"
+            "Noto Sans Mono CJK SC Fixed True\nNoto Sans Mono CJK TC Fixed True\n"
+            "Noto Sans Mono CJK HK Fixed True\n")
+      << names.err;
+}
+
+// A face left out of the copy (its OS/2 table is over 64 KiB) is told so, and the face copied
+// after it is told its own copy's family.
+TEST_F(CheckInstallTest, EachFaceIsToldOfItsOwnCopy) {
+  Bytes font = BuildCollection({NamedCjkFont(980, "Big Gothic"), NamedCjkFont(980, "Test Gothic")});
+  const auto load = [&](std::size_t at) {
+    return static_cast<std::uint32_t>(font[at] << 24 | font[at + 1] << 16 | font[at + 2] << 8 |
+                                      font[at + 3]);
+  };
+  // Member 0's OS/2 table moves to the end of the file, grown past 64 KiB.
+  const std::size_t directory = load(12);
+  for (std::size_t record = directory + 12;
+       record < directory + 12 + 16u * (load(directory + 4) >> 16); record += 16) {
+    if (std::string(font.begin() + static_cast<std::ptrdiff_t>(record),
+                    font.begin() + static_cast<std::ptrdiff_t>(record) + 4) != "OS/2") {
+      continue;
+    }
+    Bytes os2(font.begin() + load(record + 8), font.begin() + load(record + 8) + load(record + 12));
+    os2.resize(70000);
+    font.resize((font.size() + 3) / 4 * 4);
+    PutBigEndian32(font, record + 8, static_cast<std::uint32_t>(font.size()));
+    PutBigEndian32(font, record + 12, 70000);
+    font.insert(font.end(), os2.begin(), os2.end());
+  }
+  WriteFileBytes(dir_.Path("big.ttc"), font);
+  const Outcome outcome = Run({"--install", "big.ttc"});
+  EXPECT_EQ(outcome.status, 1) << outcome.err;
+  EXPECT_NE(outcome.out.find("(big.ttc#0): xAvgCharWidth 980, should be 500: "), std::string::npos)
+      << outcome.out;
+  EXPECT_NE(outcome.out.find("\n  no fixed copy: its OS/2 table is larger than the 64 KiB"),
+            std::string::npos)
+      << outcome.out;
+  EXPECT_NE(outcome.out.find("\n  a fixed copy is installed for you: choose \"Test Gothic Fixed\""),
+            std::string::npos)
+      << outcome.out;
+  EXPECT_EQ(outcome.out.find("choose \"Big Gothic Fixed\""), std::string::npos) << outcome.out;
+}
+
+// A font whose length is 1 GiB but which holds a few KiB, its last table a hole, gets no copy:
+// one made by its length would be a dense gigabyte in the user's font folder.
+TEST_F(CheckInstallTest, SparseFontGetsNoCopy) {
+  MetricsFont metrics = CjkMetrics(980);
+  metrics.more = {{"name", NameTable({{3, 0x409, 1, "Sparse Gothic"}})}, {"zzzz", Bytes(4)}};
+  Bytes font = BuildMetricsFont(metrics);
+  const std::vector<TableRecord> records = ReadTableDirectory(font);
+  const std::uint64_t size = std::uint64_t{1} << 30;
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    if (records[i].tag == "zzzz") {
+      PutBigEndian32(font, 12 + 16 * i + 12, static_cast<std::uint32_t>(size - records[i].offset));
+    }
+  }
+  WriteFileBytes(dir_.Path("sparse.ttf"), font);
+  std::filesystem::resize_file(dir_.Path("sparse.ttf"), size);
+  const Outcome outcome = Run({"--install", "sparse.ttf"});
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_NE(outcome.err.find("more than twice the bytes it holds"), std::string::npos)
+      << outcome.err;
+  EXPECT_TRUE(CopiesOf("sparse").empty());
+}
+
 TEST_F(CheckInstallTest, InstalledNamesFontsByFamilyAndOffersTheirCopies) {
   // fontconfig lists only fonts that FreeType loads: real ones play the system's here.
   const std::string biz = "/usr/share/fonts/truetype/bizud-gothic/BIZUDGothic-Regular.ttf";
@@ -135,6 +218,25 @@ TEST_F(CheckInstallTest, InstalledNamesFontsByFamilyAndOffersTheirCopies) {
                           copy + "\", \"copyFamily\": \"BIZ UDGothic Fixed\"}"),
             std::string::npos)
       << json.out;
+}
+
+// An installed font in a format the check does not read is counted, not an error.
+TEST_F(CheckInstallTest, InstalledFontsOfOtherFormatsAreCountedInOneLine) {
+  const std::string mono = "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf";
+  if (!std::filesystem::exists(mono)) GTEST_SKIP() << "apt-get install fonts-dejavu-core";
+  std::filesystem::copy_file(mono, dir_.Path("system/DejaVuSansMono.ttf"));
+  const Outcome made = Python(
+      "import sys\nfrom fontTools.ttLib import TTFont\n"
+      "font = TTFont(sys.argv[1])\nfont.flavor = 'woff'\nfont.save(sys.argv[2])\n",
+      {mono, dir_.Path("system/DejaVuSansMono.woff")});
+  ASSERT_EQ(made.status, 0) << made.err;
+  const Outcome listed = Run({"--installed"});
+  EXPECT_EQ(listed.status, 0) << listed.err;
+  EXPECT_EQ(listed.err, "");
+  EXPECT_NE(listed.out.find("\nNot checked among the installed font files: 1 in formats the "
+                            "check does not read (such as Type 1 and bitmap fonts).\n"),
+            std::string::npos)
+      << listed.out;
 }
 
 // --installed --fix writes the user's own fonts only: a font the system owns gets the advice of a
