@@ -20,7 +20,7 @@ namespace {
 bool SoundUtf16(const NameBytes& text) {
   if (text.size() % 2 != 0) return false;
   for (std::size_t i = 0; i < text.size(); i += 2) {
-    const unsigned unit = text[i] << 8 | text[i + 1];
+    const unsigned unit = static_cast<unsigned>(text[i]) << 8 | text[i + 1];
     if (unit >= 0xDC00 && unit < 0xE000) return false;
     if (unit >= 0xD800 && unit < 0xDC00) {
       if (i + 3 >= text.size() || text[i + 2] < 0xDC || text[i + 2] >= 0xE0) return false;
