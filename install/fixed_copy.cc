@@ -17,8 +17,10 @@
 
 namespace {
 
-// A table of the copy, by what it holds: the source table, and the width of an OS/2 table.
-using TableKey = std::tuple<std::uint64_t, std::uint64_t, std::int32_t>;
+// A table of the copy, by what it holds: the source table, its tag (the copy changes a 'head', an
+// 'OS/2' or a 'name' table, so bytes that a font gives two tags make two tables), and the width
+// of an OS/2 table.
+using TableKey = std::tuple<std::uint64_t, std::uint64_t, std::string, std::int32_t>;
 
 // What a copy may hold beyond twice its font's stored bytes: more than a small font's renamed
 // names could ever add.
@@ -147,7 +149,7 @@ FixedCopy MakeFixedCopy(FileHandle file, std::uint64_t size, const FontFaces& fo
     bool named = false;
     for (const TableEntry& source : directories[f]) {
       const std::int32_t width = source.tag == "OS/2" ? written : 0;
-      const TableKey key{source.offset, source.length, width};
+      const TableKey key{source.offset, source.length, source.tag, width};
       auto known = tableOf.find(key);
       if (known == tableOf.end()) {
         FileBytes data;

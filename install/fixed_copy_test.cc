@@ -109,6 +109,19 @@ TEST_F(FixedCopyTest, FamilyNamesOneFaceAndAFontThatNeedsNothingGetsNoCopy) {
   EXPECT_TRUE(none.bytes.empty());
 }
 
+TEST_F(FixedCopyTest, BytesGivenTwoTagsAreCopiedOnceForEachTag) {
+  // The 'name' record names the 'head' table's bytes: the copy must rename those bytes as a name
+  // table, not take the 'head' table it made of them (whose names would then be none at all).
+  Bytes font = NamedCjkFont(980, "Test Gothic");
+  const std::vector<TableRecord> records = ReadTableDirectory(font);
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    if (records[i].tag != "name") continue;
+    PutBigEndian32(font, 12 + 16 * i + 8, TableOffset(font, "head"));
+    PutBigEndian32(font, 12 + 16 * i + 12, 54);
+  }
+  EXPECT_EQ(Copy(font).error, "it has no family name to rename");
+}
+
 TEST_F(FixedCopyTest, CopyThatWouldRepeatTheFontManyTimesOverIsRefused) {
   // Members that use one directory of a thousand records: each member's copy repeats it.
   MetricsFont metrics = CjkMetrics(980);
