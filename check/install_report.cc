@@ -1,5 +1,5 @@
 // What the report says of fixed copies installed for the user (where each went, and the
-// families that the user now chooses in programs), and of installed files it did not check.
+// families that the user now chooses in programs), and what --installed found in all.
 #include <set>
 #include <string>
 #include <vector>
@@ -20,15 +20,30 @@ std::string InstalledLines(const std::string& file, const std::string& copy,
          ShownName(copy) + ": choose " + (named.size() > 1 ? "them" : "it") + " in your programs\n";
 }
 
-std::string NotCheckedLine(int otherFormats, int missing) {
+std::string InstalledSummary(const InstalledTally& tally) {
+  const std::string faces = std::to_string(tally.faces) + " face" + (tally.faces == 1 ? "" : "s");
+  std::string lines = tally.wrongCells == 0
+                          ? "None of the " + faces +
+                                " of the installed fonts gives text cells of the wrong width.\n"
+                          : std::to_string(tally.wrongCells) + " of the " + faces +
+                                " of the installed fonts " +
+                                (tally.wrongCells == 1 ? "gives" : "give") +
+                                " text cells of the wrong width (named above).\n";
+  if (tally.unseen > 0) {
+    lines += std::to_string(tally.unseen) + (tally.unseen == 1 ? " more stores" : " more store") +
+             " another value than the rules give, which no text cell shows (in "
+             "proportional fonts, or rounded to the same whole pixels): check a file by name to "
+             "see them.\n";
+  }
   std::string parts;
-  if (otherFormats > 0) {
-    parts = std::to_string(otherFormats) +
+  if (tally.otherFormats > 0) {
+    parts = std::to_string(tally.otherFormats) +
             " in formats the check does not read (such as Type 1 and bitmap fonts)";
   }
-  if (missing > 0) {
-    parts += (parts.empty() ? "" : ", and ") + std::to_string(missing) +
+  if (tally.missing > 0) {
+    parts += (parts.empty() ? "" : ", and ") + std::to_string(tally.missing) +
              " that the system lists but that are missing";
   }
-  return parts.empty() ? "" : "Not checked among the installed font files: " + parts + ".\n";
+  if (!parts.empty()) lines += "Not checked among the installed font files: " + parts + ".\n";
+  return lines;
 }

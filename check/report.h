@@ -8,6 +8,7 @@
 
 #include "check/fix_command.h"
 #include "fixer/fix_plan.h"
+#include "reader/cell_rule.h"
 #include "reader/font_faces.h"
 
 // Whether quenlo can set the face's width: a whole TrueType file, not a collection's member.
@@ -26,6 +27,10 @@ struct FaceContext {
 
 // The face's name in messages: the file as ShownName shows it, and #N for a collection's member.
 std::string FaceName(const std::string& file, const FaceSummary& face);
+
+// How a face's cells come out wrong, for people: "its text cells come out too wide: 8 pixels for
+// characters of 7, at 12 pixels".
+std::string CellsLine(const WrongCells& cells);
 
 // The value a face needs: its own when it is ok, else the suggested one.
 std::int32_t NeededWidth(const FaceSummary& face);
@@ -57,9 +62,19 @@ std::string FaceJson(const std::string& file, const FaceSummary& face,
 std::string InstalledLines(const std::string& file, const std::string& copy,
                            const std::vector<std::string>& families);
 
-// The line that counts the installed files that --installed did not check: those in formats the
-// check does not read, and those the system lists that are missing; "" when there are none.
-std::string NotCheckedLine(int otherFormats, int missing);
+// What --installed found among the installed fonts, beyond the faces it names.
+struct InstalledTally {
+  int faces = 0;         // readable faces checked
+  int wrongCells = 0;    // of them, those whose cells come out wrong (see WrongCellsOf)
+  int unseen = 0;        // those that store another value than the rules give, which no cell shows
+  int otherFormats = 0;  // files in formats the check does not read (Type 1, bitmap fonts)
+  int missing = 0;       // files that the system lists but that are not there
+};
+
+// The lines that end --installed's report: how many faces were checked and how many give wrong
+// cells, how many store another value that no cell shows (not named above), and the files not
+// checked.
+std::string InstalledSummary(const InstalledTally& tally);
 
 // The JSON object of a face that --fix has dealt with: the face as it was found, "written", the
 // value now stored for it, or null when its value did not change, and with --output "output",

@@ -17,6 +17,7 @@
 #include "fixer/fix_font.h"
 #include "install/fixed_copy.h"
 #include "install/install_font.h"
+#include "reader/cell_rule.h"
 #include "reader/font_faces.h"
 #include "reader/standard_input.h"
 
@@ -149,27 +150,27 @@ std::vector<FaceContext> Contexts(const std::string& file, const Options& option
   return contexts;
 }
 
-// What --installed did not check among the installed files, counted for one line at the end.
-struct NotChecked {
-  int otherFormats = 0;  // files in formats the check does not read (Type 1, bitmap fonts)
-  int missing = 0;       // files that the system lists but that are not there
-};
-
 // Whether the file holds a font in a format that the check does not read.
 bool OtherFormat(const FontFaces& font) {
   return font.error.empty() && font.faces.size() == 1 && !font.faces[0].index &&
          font.faces[0].error == kNotAFont;
 }
 
+bool AnyWrongCells(const FontFaces& font) {
+  return std::any_of(font.faces.begin(), font.faces.end(),
+                     [](const FaceSummary& face) { return WrongCellsOf(face).has_value(); });
+}
+
 // Checks, or with --fix fixes, or with --install installs a fixed copy of, one file and writes
 // its report; returns the worst status among its faces (after the fix), or -1 when the report
 // could not be written. A listed file is one that --installed found, not one the user named: it
-// is fixed in place only where it is the user's own, and counted in notChecked when it is
-// missing or in another format.
+// is fixed in place only where it is the user's own and its cells come out wrong; of its faces
+// the report names only those whose cells come out wrong (and those fixed, or unreadable), and
+// tally counts them all, and the file when it is missing or in another format.
 int CheckFile(const std::string& file, Options options, const FixPrograms& programs, bool listed,
-              bool* first, Fixable* fixable, NotChecked* notChecked) {
+              bool* first, Fixable* fixable, InstalledTally* tally) {
   if (listed && LookAtPath(file).kind == PathKind::kNothing) {
-    ++notChecked->missing;
+    ++tally->missing;
     return kCheckAllOk;
   }
   // A font the system owns is its packages': a fix in place would be undone by their next
@@ -178,17 +179,26 @@ int CheckFile(const std::string& file, Options options, const FixPrograms& progr
   FontFix fix;
   FontForCopy read;
   Installed installed;
+  // The user's own font is written only where its cells show the fault, and is read first to
+  // know.
+  const bool readFirst = listed && options.fix;
+  if (readFirst) {
+    read = ReadFontForCopy(file, false, "");
+    options.fix = AnyWrongCells(read.font);
+  }
   const std::optional<std::string> output =
       options.output ? std::optional<std::string>(OutputOf(options, file)) : std::nullopt;
   if (output) {
     fix = FixFontFileTo(file, *output, ShownName(*output));
   } else if (options.fix) {
     fix = FixFontFile(file.c_str());
-    if (options.installed && fix.error.empty()) read.names = ReadFontForCopy(file, false, "").names;
+    if (options.installed && fix.error.empty() && !readFirst) {
+      read.names = ReadFontForCopy(file, false, "").names;
+    }
   } else {
     if (file == kStandardInput) {
       read.font = ReadFacesOf(file);
-    } else {
+    } else if (!readFirst) {
       read = ReadFontForCopy(file, options.install, options.family);
     }
     fix.font = std::move(read.font);
@@ -197,7 +207,7 @@ int CheckFile(const std::string& file, Options options, const FixPrograms& progr
     if (options.install) installed = InstallFixedCopy(file, read.copy);
   }
   if (listed && OtherFormat(fix.font)) {
-    ++notChecked->otherFormats;
+    ++tally->otherFormats;
     return kCheckAllOk;
   }
   Output report;
@@ -224,6 +234,16 @@ int CheckFile(const std::string& file, Options options, const FixPrograms& progr
   for (std::size_t i = 0; i < fix.font.faces.size(); ++i) {
     const FaceSummary& face = fix.font.faces[i];
     const FaceFix& faceFix = fix.plan.faces[i];
+    const bool wrongCells = WrongCellsOf(face).has_value();
+    if (listed && face.error.empty()) {
+      ++tally->faces;
+      if (wrongCells) ++tally->wrongCells;
+      if (!face.verdict.ok && !wrongCells && !faceFix.written) {
+        ++tally->unseen;
+        if (!options.json) continue;
+      }
+      if (face.verdict.ok && !options.json) continue;
+    }
     if (!face.error.empty()) {
       PrintError(kProgram + FaceName(file, face) + ": " + face.error);
       if (options.json && !addJson(ErrorJson(file, face.index, face.error))) return -1;
@@ -241,8 +261,10 @@ int CheckFile(const std::string& file, Options options, const FixPrograms& progr
     }
     if (!added) return -1;
     const bool copied = options.install && contexts[i].copy;
-    if (!face.verdict.ok && !faceFix.written && !copied) status = std::max(status, kCheckNeedsFix);
-    if (!options.fix && WantedWidth(face)) {
+    if (!face.verdict.ok && !faceFix.written && !copied && (!listed || wrongCells)) {
+      status = std::max(status, kCheckNeedsFix);
+    }
+    if (!options.fix && WantedWidth(face) && (!listed || wrongCells)) {
       if (fixable->files.empty() || fixable->files.back() != file) {
         fixable->files.push_back(file);
         fixable->facesOf.push_back(0);
@@ -335,15 +357,15 @@ int RunCheckCounting(const std::vector<std::string>& arguments, const FixProgram
   if (options.json && !PrintOutput("[")) return CannotWrite();
   int status = kCheckAllOk;
   bool first = true;
-  NotChecked notChecked;
+  InstalledTally tally;
   for (std::size_t i = 0; i < files.size(); ++i) {
     const int fileStatus =
-        CheckFile(files[i], options, programs, i >= named, &first, fixable, &notChecked);
+        CheckFile(files[i], options, programs, i >= named, &first, fixable, &tally);
     if (fileStatus < 0) return CannotWrite();
     status = std::max(status, fileStatus);
   }
   if (options.json && !PrintOutput(first ? "]\n" : "\n]\n")) return CannotWrite();
-  if (!options.json && !PrintOutput(NotCheckedLine(notChecked.otherFormats, notChecked.missing))) {
+  if (!options.json && options.installed && !PrintOutput(InstalledSummary(tally))) {
     return CannotWrite();
   }
   return status;

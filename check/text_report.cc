@@ -6,6 +6,7 @@
 #include "check/report.h"
 #include "check/shown_name.h"
 #include "common/width.h"
+#include "reader/cell_rule.h"
 #include "reader/standard_input.h"
 #include "sfnt/sfnt.h"
 
@@ -132,6 +133,13 @@ std::string VerdictLine(const std::string& file, const FaceSummary& face,
 
 }  // namespace
 
+std::string CellsLine(const WrongCells& cells) {
+  return std::string("its text cells come out too ") +
+         (cells.cell > cells.characters ? "wide" : "narrow") + ": " + Number(cells.cell) +
+         " pixels for characters of " + Number(cells.characters) + ", at " + Number(cells.pixels) +
+         " pixels";
+}
+
 std::int32_t NeededWidth(const FaceSummary& face) {
   return face.verdict.ok ? face.xAvgCharWidth : face.verdict.suggested;
 }
@@ -140,6 +148,9 @@ std::string FaceLines(const std::string& file, const FaceSummary& face,
                       const std::vector<std::uint32_t>& sharing, const FixPrograms& programs,
                       const FaceContext& context) {
   std::string lines = VerdictLine(file, face, context);
+  if (const std::optional<WrongCells> cells = WrongCellsOf(face); cells && context.installed) {
+    lines += "  " + CellsLine(*cells) + "\n";
+  }
   if (!face.verdict.ok) lines += Remedy(file, face, programs, context);
   if (sharing.size() > 1 && face.index) {
     lines += "  its OS/2 table is shared with " + Sharers(sharing, *face.index) +

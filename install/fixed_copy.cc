@@ -10,6 +10,7 @@
 
 #include "fixer/fix_layout.h"
 #include "install/name_table.h"
+#include "reader/cell_rule.h"
 #include "reader/read_within.h"
 #include "sfnt/big_endian.h"
 #include "sfnt/checksum.h"
@@ -90,7 +91,17 @@ bool SameAsRead(const FileBytes& os2, const FaceSummary& face) {
 }  // namespace
 
 std::string NotCopied(const FaceSummary& face) {
-  if (!WantedWidth(face) || face.os2.length <= kMaxOs2TableLength) return "";
+  if (!WantedWidth(face)) return "";
+  if (face.verdict.kind == WidthKind::kProportional) {
+    return "programs do not lay a proportional font's text out in cells, so a copy would change "
+           "no cell";
+  }
+  if (!WrongCellsOf(face)) {
+    return "its cells come out as wide as its characters, in whole pixels, at every size from " +
+           std::to_string(kFirstCellPixels) + " to " + std::to_string(kLastCellPixels) +
+           ", so a copy would change no cell";
+  }
+  if (face.os2.length <= kMaxOs2TableLength) return "";
   return "its OS/2 table is larger than the " + std::to_string(kMaxOs2TableLength / 1024) +
          " KiB that any font's needs, so it is left out of the copy";
 }

@@ -28,7 +28,9 @@ struct FixedCopy {
   std::vector<CopiedFace> faces;
 };
 
-// Why a face that needs another width is left out of its font's copy; "" when it is not.
+// Why a face that needs another width is left out of its font's copy, "" when it is not: a copy
+// holds only the faces whose text cells come out wrong (see WrongCellsOf), as a copy is for the
+// programs that lay text out in cells.
 std::string NotCopied(const FaceSummary& face);
 
 // The copy of the font in the open file of size bytes, from font, the reader's one reading of

@@ -263,6 +263,16 @@ void ReadTables(FileReading& reading, Directory* directory) {
   }
   face.os2Version = LoadBigEndian16(bytes.data());
   face.xAvgCharWidth = static_cast<std::int16_t>(LoadBigEndian16(bytes.data() + 2));
+  // What tells programs that the face is fixed pitch; a table too short to hold it says not.
+  if (ReadInTable(reading.file, tables.os2, kBProportionInOs2, 1, &bytes)) {
+    face.bProportion = bytes[0];
+  }
+  for (const TableEntry& entry : tables.entries) {
+    const Table post{true, 0, 0, entry.offset, entry.length};
+    if (entry.tag == "post" && ReadInTable(reading.file, post, kIsFixedPitchInPost, 4, &bytes)) {
+      face.isFixedPitch = LoadBigEndian32(bytes.data());
+    }
+  }
   // Faces that differ only in their head or OS/2 tables, as a collection's members often do,
   // share their metrics, which are read and measured once.
   MetricsTables key;

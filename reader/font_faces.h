@@ -48,6 +48,10 @@ struct FaceSummary {
   std::uint16_t os2Version = 0;
   std::uint16_t unitsPerEm = 0;
   std::int16_t xAvgCharWidth = 0;
+  // What GDI tells programs that the face is fixed pitch by: the PANOSE proportion in its OS/2
+  // table, and the 'post' table's flag; 0 where the table does not hold it.
+  std::uint8_t bProportion = 0;
+  std::uint32_t isFixedPitch = 0;
   // The records the fixer writes or reads; known as far as the directory could be read, even
   // for a face with an error. Only a face without an error has its tables checked to fit.
   TableRecordAt os2, head, dsig;

@@ -46,3 +46,10 @@ constexpr std::uint32_t kDsigTag = 0x44534947;  // 'DSIG'
 // xAvgCharWidth is the signed 16-bit field right after the OS/2 table's version.
 constexpr std::uint64_t kXAvgCharWidthInOs2 = 2;
 constexpr std::size_t kXAvgCharWidthSize = 2;
+
+// The PANOSE proportion, of which 9 means monospaced, is the fourth byte of its ten at byte 32.
+constexpr std::uint64_t kBProportionInOs2 = 35;
+constexpr std::uint8_t kPanoseMonospaced = 9;
+// The 'post' table's isFixedPitch, not 0 for a fixed-pitch font, follows its version, italic
+// angle and underline fields.
+constexpr std::uint64_t kIsFixedPitchInPost = 12;
