@@ -139,6 +139,30 @@ std::string PostScriptName(std::string head, const std::string& middle, std::str
   return head + middle + tail;
 }
 
+std::size_t Utf16Units(const std::string& text) { return Stored(text, true).size() / 2; }
+
+// A family short enough for GDI to select once the suffix is added: one that would pass
+// kMaxFamilyUnits with it is cut to its first characters that leave room for the suffix (whole
+// characters, trailing spaces dropped), so that no copy is refused for its family's length. A
+// Macintosh record is cut so only when it is ASCII, whose bytes are its characters.
+std::string ShortFamily(const NameRecord& record, const std::string& units) {
+  const std::size_t room = kMaxFamilyUnits - (sizeof kSuffix - 1);
+  const bool wide = IsWide(record);
+  const bool ascii = std::all_of(units.begin(), units.end(),
+                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if ((wide ? Utf16Units(units) : units.size()) <= room || (!wide && !ascii)) return units;
+  std::string cut;
+  for (std::size_t i = 0; i < units.size();) {
+    const std::size_t length = std::max<std::size_t>(1, Utf8Length(units, i));
+    const std::string next = units.substr(i, length);
+    if (Utf16Units(cut + next) > room) break;
+    cut += next;
+    i += length;
+  }
+  while (!cut.empty() && cut.back() == ' ') cut.pop_back();
+  return cut;
+}
+
 // The renamed text of one record; false when a Macintosh record cannot hold the new family.
 bool RenamedText(const FamilyRecords& families, const NameRecord& record, const std::string& family,
                  NameBytes* text) {
@@ -149,12 +173,12 @@ bool RenamedText(const FamilyRecords& families, const NameRecord& record, const 
   const auto familyRecord = families.find(LanguageOf(record));
   const std::string oldFamily =
       familyRecord != families.end() ? Units(*familyRecord->second) : std::string();
-  const std::string newFamily = family.empty() ? oldFamily + kSuffix : family;
+  const std::string newFamily = family.empty() ? ShortFamily(record, oldFamily) + kSuffix : family;
   switch (record.nameID) {
     case 1:
     case 16:
     case 21:
-      *text = StoredAs(record, family.empty() ? old + kSuffix : family);
+      *text = StoredAs(record, family.empty() ? ShortFamily(record, old) + kSuffix : family);
       return true;
     case 4:
       // The full name starts with the family, its style follows.
@@ -183,8 +207,6 @@ bool RenamedText(const FamilyRecords& families, const NameRecord& record, const 
 std::string Marked(const std::string& version, const std::string& tag) {
   return version + (version.empty() ? "" : "; ") + kCopyMark + tag;
 }
-
-std::size_t Utf16Units(const std::string& text) { return Stored(text, true).size() / 2; }
 
 }  // namespace
 
@@ -306,16 +328,6 @@ Renaming RenamedForCopy(const std::vector<NameRecord>& records, const std::strin
         {kWindowsPlatform, 1, kUsEnglish, kVersionNameID, Stored(Marked("", tag), true)});
   }
   renaming.family = DisplayName(renaming.records, kFamilyNameID);
-  for (const NameRecord& record : renaming.records) {
-    if ((record.nameID == 1 || record.nameID == 16) && IsWide(record) &&
-        record.text.size() / 2 > kMaxFamilyUnits) {
-      renaming.error = "its new family name, " + Text(record) + ", is longer than the " +
-                       std::to_string(kMaxFamilyUnits) +
-                       " characters that Windows selects a font by: choose a shorter one with "
-                       "--family NAME";
-      return renaming;
-    }
-  }
   if (renaming.family.empty()) renaming.error = "it has no family name to rename";
   return renaming;
 }

@@ -65,11 +65,12 @@ struct Renaming {
 // PostScript (6), typographic family (16) and WWS family (21) names, on every platform and in
 // every language, the family gets the suffix " Fixed" (the PostScript name "Fixed" before its
 // style, cut from its family's part to kMaxPostScriptName), or with family not empty, is that
-// family; the renamed texts on the wide platforms are sound UTF-16. The version (5) gets
-// kCopyMark and tag, and a Windows version record holding them is added where there is none.
-// With keepPostScriptName (a CFF font, whose CFF table must hold the same name) the PostScript
-// name stays as it is. A Macintosh record that cannot hold a new family of other than ASCII is
-// dropped. Refuses a family of more than kMaxFamilyUnits UTF-16 units, and a font with an empty
-// family record.
+// family; the renamed texts on the wide platforms are sound UTF-16. A family that the suffix
+// would take past kMaxFamilyUnits is first cut to the characters that leave room for it. The
+// version (5) gets kCopyMark and tag, and a Windows version record holding them is added where
+// there is none. With keepPostScriptName (a CFF font, whose CFF table must hold the same name) the
+// PostScript name stays as it is. A Macintosh record that cannot hold a new family of other than
+// ASCII is dropped. Refuses a family given of more than kMaxFamilyUnits UTF-16 units, and a font
+// with an empty family record.
 Renaming RenamedForCopy(const std::vector<NameRecord>& records, const std::string& family,
                         const std::string& tag, bool keepPostScriptName);

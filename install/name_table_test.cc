@@ -134,10 +134,38 @@ TEST(NameTableTest, FamilyThatWindowsCannotSelectIsRefused) {
   EXPECT_NE(
       RenamedForCopy(Family("Test"), thirty + "yz", kTag, false).error.find("Windows selects"),
       std::string::npos);
-  // The suffix makes a family of 26 characters one of 32.
-  EXPECT_NE(
-      RenamedForCopy(Family(std::string(26, 'f')), "", kTag, false).error.find("--family NAME"),
-      std::string::npos);
+}
+
+TEST(NameTableTest, FamilyTooLongForTheSuffixIsCutToMakeRoom) {
+  // Each family, and the copy's family: the first 25 UTF-16 units, whole characters, trailing
+  // spaces dropped, then the suffix; one that has room keeps all of itself.
+  const std::u16string f24(24, u'f');
+  const std::u16string clef = u"\U0001D11E";  // two units, a surrogate pair
+  const struct {
+    std::u16string family;
+    std::u16string copy;
+  } cases[] = {
+      {std::u16string(25, u'f'), std::u16string(25, u'f') + u" Fixed"},
+      {std::u16string(26, u'f'), std::u16string(25, u'f') + u" Fixed"},
+      {u"Noto Sans Tifinagh Adrar Tamahaq", u"Noto Sans Tifinagh Adrar Fixed"},
+      {f24 + clef + u"g", f24 + u" Fixed"},
+      {f24.substr(1) + clef + u"gg", f24.substr(1) + clef + u" Fixed"},
+      {std::u16string(30, u'\u56FA'), std::u16string(25, u'\u56FA') + u" Fixed"},
+  };
+  const auto utf16 = [](const std::u16string& text) {
+    NameBytes bytes;
+    for (const char16_t unit : text) {
+      bytes.push_back(static_cast<unsigned char>(unit >> 8));
+      bytes.push_back(static_cast<unsigned char>(unit & 0xFF));
+    }
+    return bytes;
+  };
+  for (const auto& c : cases) {
+    const Renaming renaming = RenamedForCopy({{3, 1, 0x409, 1, utf16(c.family)}}, "", kTag, false);
+    EXPECT_EQ(renaming.error, "");
+    ASSERT_FALSE(renaming.records.empty());
+    EXPECT_EQ(renaming.records[0].text, utf16(c.copy));
+  }
 }
 
 TEST(NameTableTest, DisplayNamePrefersWindowsInUsEnglish) {
