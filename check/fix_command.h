@@ -10,6 +10,7 @@
 struct FixPrograms {
   std::string quenlo;
   std::string check;
+  bool commands = true;  // false in a window of its own, where no command can be typed
 };
 
 // The command line that runs quenlo on path with width, quoted so that it works when pasted;

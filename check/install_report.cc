@@ -7,17 +7,35 @@
 #include "check/report.h"
 #include "check/shown_name.h"
 
+namespace {
+
+// The families, each once, quoted and shown safely: "A", "B"; and how many there are.
+std::string QuotedFamilies(const std::vector<std::string>& families, std::size_t* count) {
+  std::set<std::string> named;
+  std::string quoted;
+  for (const std::string& family : families) {
+    if (!named.insert(family).second) continue;
+    quoted += (quoted.empty() ? "\"" : ", \"") + ShownName(family) + "\"";
+  }
+  *count = named.size();
+  return quoted;
+}
+
+}  // namespace
+
 std::string InstalledLines(const std::string& file, const std::string& copy,
                            const std::vector<std::string>& families) {
   if (copy.empty()) return "";
-  std::set<std::string> named;
-  std::string chosen;
-  for (const std::string& family : families) {
-    if (!named.insert(family).second) continue;
-    chosen += (chosen.empty() ? "\"" : ", \"") + ShownName(family) + "\"";
-  }
+  std::size_t count = 0;
+  const std::string chosen = QuotedFamilies(families, &count);
   return ShownName(file) + ": installed a fixed copy for you as " + chosen + ", in " +
-         ShownName(copy) + ": choose " + (named.size() > 1 ? "them" : "it") + " in your programs\n";
+         ShownName(copy) + ": choose " + (count > 1 ? "them" : "it") + " in your programs\n";
+}
+
+std::string RemovedLine(const std::string& copy, const std::vector<std::string>& families) {
+  std::size_t count = 0;
+  const std::string quoted = QuotedFamilies(families, &count);
+  return "removed the fixed copy " + (count == 0 ? "" : quoted + ", ") + ShownName(copy) + "\n";
 }
 
 std::string InstalledSummary(const InstalledTally& tally) {

@@ -62,6 +62,9 @@ std::string FaceJson(const std::string& file, const FaceSummary& face,
 std::string InstalledLines(const std::string& file, const std::string& copy,
                            const std::vector<std::string>& families);
 
+// The line for people about a fixed copy that --uninstall removed: its families and its file.
+std::string RemovedLine(const std::string& copy, const std::vector<std::string>& families);
+
 // What --installed found among the installed fonts, beyond the faces it names.
 struct InstalledTally {
   int faces = 0;         // readable faces checked
@@ -69,6 +72,7 @@ struct InstalledTally {
   int unseen = 0;        // those that store another value than the rules give, which no cell shows
   int otherFormats = 0;  // files in formats the check does not read (Type 1, bitmap fonts)
   int missing = 0;       // files that the system lists but that are not there
+  int copiesInstalled = 0;  // fixed copies that --install installed, of any file
 };
 
 // The lines that end --installed's report: how many faces were checked and how many give wrong

@@ -283,6 +283,7 @@ int CheckFile(const std::string& file, Options options, const FixPrograms& progr
   std::vector<std::string> families;
   for (const CopiedFace& face : read.copy.faces) families.push_back(face.family);
   if (!options.json && !report.Add(InstalledLines(file, installed.path, families))) return -1;
+  if (!installed.path.empty()) ++tally->copiesInstalled;
   if (fix.signatureBroken) {
     PrintError(kProgram + shown +
                ": its digital signature (the 'DSIG' table) no longer matches the font; sign it "
@@ -299,10 +300,9 @@ int CannotWrite() {
 // Removes the fixed copies installed for the user, and says which.
 int Uninstall() {
   std::string why;
-  const std::vector<std::string> removed = UninstallFixedCopies(&why);
+  const std::vector<RemovedCopy> removed = UninstallFixedCopies(&why);
   std::string lines;
-  for (const std::string& path : removed)
-    lines += "removed the fixed copy " + ShownName(path) + "\n";
+  for (const RemovedCopy& copy : removed) lines += RemovedLine(copy.path, copy.families);
   if (removed.empty() && why.empty())
     lines = "No fixed copy made by Quenlo is installed for you.\n";
   if (!PrintOutput(lines)) return CannotWrite();
@@ -366,6 +366,9 @@ int RunCheckCounting(const std::vector<std::string>& arguments, const FixProgram
   }
   if (options.json && !PrintOutput(first ? "]\n" : "\n]\n")) return CannotWrite();
   if (!options.json && options.installed && !PrintOutput(InstalledSummary(tally))) {
+    return CannotWrite();
+  }
+  if (!options.json && tally.copiesInstalled > 0 && !PrintOutput(NewFontsStep() + "\n")) {
     return CannotWrite();
   }
   return status;

@@ -75,6 +75,7 @@ std::string Remedy(const std::string& file, const FaceSummary& face, const FixPr
   // name that quenlo cannot take (a quote beside a blank, a length past its limit) is no problem
   // for the check's fix.
   // An installed font belongs to the system or is in use: a renamed copy is installed instead.
+  if (!programs.commands) return "";
   std::string command = context.installed ? CheckInstallCommand(programs, file)
                         : Patchable(face) ? FixCommand(programs, file, width)
                                           : "";

@@ -27,14 +27,19 @@ std::vector<std::string> InstalledFontFiles();
 std::vector<std::string> FilesInFolder(const std::string& folder);
 
 // Tells the system of a font file put in the user's font folder, under the name programs list
-// it by (Windows: a value of HKCU\Software\Microsoft\Windows NT\CurrentVersion\Fonts, and
-// AddFontResourceW); false, with why, when it could not, and when a value of that name already
-// names another file, which is never replaced.
+// it by (Windows: a value of HKCU\Software\Microsoft\Windows NT\CurrentVersion\Fonts, under
+// Wine also of HKLM's, and AddFontResourceW); false, with why, when it could not, and when a
+// value of that name already names another file, which is never replaced.
 bool RegisterUserFont(const std::string& path, const std::string& name, std::string* why);
 
 // Takes back what RegisterUserFont told the system of path, before the file is removed: only
 // the values that name path and whose names hold mark.
 void UnregisterUserFont(const std::string& path, const std::string& mark);
+
+// What the user does before programs show the fonts just installed by their names, in one
+// sentence: restart them, or under Wine restart Wine, whose programs show a font that another
+// process added under a blank name until then.
+std::string NewFontsStep();
 
 // Lets running programs and the system's font caches know that the user's fonts changed
 // (Windows: WM_FONTCHANGE, sent with a time limit; Linux: fc-cache on the folder, waited for

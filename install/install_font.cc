@@ -227,16 +227,17 @@ Installed InstallFixedCopy(const std::string& source, const FixedCopy& copy) {
   return installed;
 }
 
-std::vector<std::string> UninstallFixedCopies(std::string* why) {
-  std::vector<std::string> removed;
+std::vector<RemovedCopy> UninstallFixedCopies(std::string* why) {
+  std::vector<RemovedCopy> removed;
   const std::string folder = UserFontFolder(why);
   if (folder.empty()) return removed;
   for (const std::string& path : FilesInFolder(folder)) {
     if (!IsOwnCopy(path)) continue;
+    const std::vector<std::string> families = CopyFamilies(path);
     UnregisterUserFont(path, CopyValueMark(CopyTagOfFileName(path)));
     FileRemove(path);
     if (LookAtPath(path).kind == PathKind::kNothing) {
-      removed.push_back(path);
+      removed.push_back({path, families});
     } else {
       *why = "cannot remove " + path;
     }

@@ -50,5 +50,9 @@ std::vector<std::string> CopyFamilies(const std::string& path);
 
 // Removes every copy that Quenlo installed for the current user, and only those: the files of
 // the user's font folder whose name has the form of a copy's and whose version string carries
-// the same tag. Returns the paths removed; stores in why what could not be removed, if anything.
-std::vector<std::string> UninstallFixedCopies(std::string* why);
+// the same tag. Returns those removed; stores in why what could not be removed, if anything.
+struct RemovedCopy {
+  std::string path;
+  std::vector<std::string> families;  // the families of its faces, in order
+};
+std::vector<RemovedCopy> UninstallFixedCopies(std::string* why);

@@ -248,6 +248,11 @@ bool RegisterUserFont(const std::string&, const std::string&, std::string*) { re
 
 void UnregisterUserFont(const std::string&, const std::string&) {}
 
+std::string NewFontsStep() {
+  return "Programs that are open list the new fonts once they are started again; Wine's "
+         "programs find them too, through fontconfig.";
+}
+
 // A cache left as it was is made again by fontconfig, which sees that the folder changed.
 void UserFontsChanged(const std::string& folder) {
   RunProgram({"fc-cache", folder}, nullptr, kCacheLimitMs);

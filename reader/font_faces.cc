@@ -267,7 +267,7 @@ void ReadTables(FileReading& reading, Directory* directory) {
   if (ReadInTable(reading.file, tables.os2, kBProportionInOs2, 1, &bytes)) {
     face.bProportion = bytes[0];
   }
-  for (const TableEntry& entry : tables.entries) {
+  for (const TableEntry& entry : *face.tables) {
     const Table post{true, 0, 0, entry.offset, entry.length};
     if (entry.tag == "post" && ReadInTable(reading.file, post, kIsFixedPitchInPost, 4, &bytes)) {
       face.isFixedPitch = LoadBigEndian32(bytes.data());

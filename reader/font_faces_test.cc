@@ -101,6 +101,21 @@ INSTANTIATE_TEST_SUITE_P(
         FormatCase{"NoCmap", {}, 0, 0}),
     [](const testing::TestParamInfo<FormatCase>& test) { return std::string(test.param.name); });
 
+TEST_F(FontFacesTest, ReadsWhatTellsProgramsTheFaceIsFixedPitch) {
+  MetricsFont metrics = CjkMetrics(980);
+  Bytes post(32, 0);
+  post[15] = 1;  // isFixedPitch, a 32-bit field at byte 12
+  metrics.more = {{"post", post}};
+  Bytes font = BuildMetricsFont(metrics);
+  font[TableOffset(font, "OS/2") + 35] = 9;  // the PANOSE proportion: monospaced
+  const FaceSummary face = ReadFace(font);
+  EXPECT_EQ(face.isFixedPitch, 1u);
+  EXPECT_EQ(face.bProportion, 9);
+  // A 'post' table too short to hold the flag says nothing, and is no error.
+  metrics.more = {{"post", Bytes(12, 0)}};
+  EXPECT_EQ(ReadFace(BuildMetricsFont(metrics)).isFixedPitch, 0u);
+}
+
 TEST_F(FontFacesTest, PrefersFullRepertoireAndFirstOfAPair) {
   // (3,10) wins over an earlier (3,1); of two (3,10) subtables the first wins.
   const Bytes cmap = CmapTable({{3, 1, CmapFormat4({{0x20, 0x7E, 1}})},

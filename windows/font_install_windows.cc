@@ -1,6 +1,8 @@
 // Fonts for the current user on Windows, as Windows 10 1809 and later install them without
 // administrator rights: the file in %LOCALAPPDATA%\Microsoft\Windows\Fonts, a value naming it
-// under HKCU's Fonts key, AddFontResourceW for the running session, and WM_FONTCHANGE.
+// under HKCU's Fonts key, AddFontResourceW for the running session, and WM_FONTCHANGE. Wine reads
+// only HKLM's Fonts key when it starts, so under Wine, where that key is the user's own, the
+// value is written there too; on Windows itself no HKLM key is touched.
 #include <windows.h>
 
 #include <algorithm>
@@ -45,35 +47,64 @@ std::vector<std::pair<std::wstring, std::wstring>> FontValues(HKEY root) {
   return values;
 }
 
+// Whether the program runs under Wine, whose ntdll says its version.
+bool UnderWine() {
+  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+// The Fonts keys that hold the user's fonts: HKCU's, and under Wine HKLM's as well.
+std::vector<HKEY> UserFontRoots() {
+  if (UnderWine()) return {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE};
+  return {HKEY_CURRENT_USER};
+}
+
 bool SamePath(const std::wstring& a, const std::wstring& b) {
   return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 
-// Removes the values under HKCU's Fonts key that name path and whose names hold mark: the ones
-// Quenlo wrote, never a value that another program or the user made.
+// Removes the values under the user's Fonts keys that name path and whose names hold mark: the
+// ones Quenlo wrote, never a value that another program or the user made.
 void ForgetValues(const std::wstring& path, const std::wstring& mark) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, kFontsKey, 0, KEY_READ | KEY_SET_VALUE, &key) !=
-      ERROR_SUCCESS) {
-    return;
-  }
-  for (const auto& [name, file] : FontValues(HKEY_CURRENT_USER)) {
-    if (SamePath(file, path) && name.find(mark) != std::wstring::npos) {
-      RegDeleteValueW(key, name.c_str());
+  for (const HKEY root : UserFontRoots()) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, kFontsKey, 0, KEY_READ | KEY_SET_VALUE, &key) != ERROR_SUCCESS) {
+      continue;
     }
+    for (const auto& [name, file] : FontValues(root)) {
+      if (SamePath(file, path) && name.find(mark) != std::wstring::npos) {
+        RegDeleteValueW(key, name.c_str());
+      }
+    }
+    RegCloseKey(key);
   }
-  RegCloseKey(key);
 }
 
-// Whether HKCU's Fonts key holds a value of that name naming another file than path.
+// Whether one of the user's Fonts keys holds a value of that name naming another file than path.
 bool NamesAnother(const std::wstring& name, const std::wstring& path) {
-  for (const auto& [value, file] : FontValues(HKEY_CURRENT_USER)) {
-    if (CompareStringOrdinal(value.c_str(), -1, name.c_str(), -1, TRUE) == CSTR_EQUAL &&
-        !SamePath(file, path)) {
-      return true;
+  for (const HKEY root : UserFontRoots()) {
+    for (const auto& [value, file] : FontValues(root)) {
+      if (CompareStringOrdinal(value.c_str(), -1, name.c_str(), -1, TRUE) == CSTR_EQUAL &&
+          !SamePath(file, path)) {
+        return true;
+      }
     }
   }
   return false;
+}
+
+// Writes the value name naming path under root's Fonts key; the Windows error, or 0.
+LONG WriteValue(HKEY root, const std::wstring& name, const std::wstring& path) {
+  HKEY key = nullptr;
+  LONG result =
+      RegCreateKeyExW(root, kFontsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr);
+  if (result == ERROR_SUCCESS) {
+    result =
+        RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
+                       static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+  }
+  return result;
 }
 
 // Whether path lies in the Windows fonts folder, which the system owns.
@@ -153,25 +184,28 @@ bool RegisterUserFont(const std::string& path, const std::string& name, std::str
   const std::wstring wideName = WidePath(name);
   if (NamesAnother(wideName, widePath)) {
     *why =
-        "a value of its name under HKCU's Fonts key, which Quenlo did not write, names "
+        "a value of its name under the Fonts key, which Quenlo did not write, names "
         "another file; it is left as it is";
     return false;
   }
-  HKEY key = nullptr;
-  LONG result = RegCreateKeyExW(HKEY_CURRENT_USER, kFontsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                                &key, nullptr);
-  if (result == ERROR_SUCCESS) {
-    result = RegSetValueExW(key, wideName.c_str(), 0, REG_SZ,
-                            reinterpret_cast<const BYTE*>(widePath.c_str()),
-                            static_cast<DWORD>((widePath.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(key);
-  }
-  if (result != ERROR_SUCCESS) {
-    *why = "cannot write its value under HKCU's Fonts key: Windows error " + std::to_string(result);
-    return false;
+  const std::vector<HKEY> roots = UserFontRoots();
+  const auto forget = [&](std::size_t written) {
+    for (std::size_t i = 0; i < written; ++i) {
+      RegDeleteKeyValueW(roots[i], kFontsKey, wideName.c_str());
+    }
+  };
+  for (std::size_t i = 0; i < roots.size(); ++i) {
+    const LONG result = WriteValue(roots[i], wideName, widePath);
+    if (result != ERROR_SUCCESS) {
+      forget(i);
+      *why = std::string("cannot write its value under ") +
+             (roots[i] == HKEY_CURRENT_USER ? "HKCU" : "HKLM") + "'s Fonts key: Windows error " +
+             std::to_string(result);
+      return false;
+    }
   }
   if (AddFontResourceW(widePath.c_str()) == 0) {
-    RegDeleteKeyValueW(HKEY_CURRENT_USER, kFontsKey, wideName.c_str());
+    forget(roots.size());
     *why = "Windows did not take the font (AddFontResourceW failed)";
     return false;
   }
@@ -182,6 +216,14 @@ void UnregisterUserFont(const std::string& path, const std::string& mark) {
   const std::wstring widePath = WidePath(path);
   RemoveFontResourceW(widePath.c_str());
   ForgetValues(widePath, WidePath(mark));
+}
+
+std::string NewFontsStep() {
+  if (UnderWine()) {
+    return "Restart Wine first (close its programs, or run wineserver -k): until then its "
+           "programs may show the new names blank.";
+  }
+  return "Programs that are open list the new fonts once they are started again.";
 }
 
 void UserFontsChanged(const std::string&) {
