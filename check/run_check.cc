@@ -257,7 +257,9 @@ int CheckFile(const std::string& file, Options options, const FixPrograms& progr
     } else if (options.fix) {
       added = report.Add(FixedFaceLines(file, face, faceFix, *copySharing[i]));
     } else {
-      added = report.Add(FaceLines(file, face, *sharing[i], programs, contexts[i]));
+      // An installed font gets a copy, not a write in place, which its sharers would share.
+      static const Members kNone;
+      added = report.Add(FaceLines(file, face, listed ? kNone : *sharing[i], programs, contexts[i]));
     }
     if (!added) return -1;
     const bool copied = options.install && contexts[i].copy;

@@ -41,16 +41,28 @@ press Return
 check "a key closes the window after n" wait_for gone
 
 # Alone, it looks at the installed fonts: the CJK font, installed for all users in the
-# Windows fonts folder, is offered a fixed copy, which y installs for the user, leaving it.
+# Windows fonts folder, is offered a fixed copy, which y installs for the user, leaving it; a
+# proportional font whose value is a few units off, as many stock fonts', is offered nothing.
 cp "$font" "$WINEPREFIX/drive_c/windows/Fonts/wide.ttf"
 wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts' /v 'Wide (TrueType)' \
   /t REG_SZ /d wide.ttf /f </dev/null >/dev/null 2>&1
+/usr/bin/python3 -c "
+import sys
+from fontTools.ttLib import TTFont
+font = TTFont(sys.argv[1])
+font['OS/2'].xAvgCharWidth += 5
+font.save(sys.argv[2])
+" /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf "$WINEPREFIX/drive_c/windows/Fonts/near.ttf"
+wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts' /v 'Near (TrueType)' \
+  /t REG_SZ /d near.ttf /f </dev/null >/dev/null 2>&1
 start
 check "started with no font, the window asks about the installed fonts" shown
 press y
 copy=$(find "$WINEPREFIX/drive_c/users" -path '*/AppData/Local/Microsoft/Windows/Fonts/wide-Fixed-*.ttf')
 check "y installs a fixed copy for the user" test -n "$copy"
 check "the fixed copy is ok" "$linux_check" "$copy" >/dev/null
+check "the proportional font a few units off gets no copy" test -z \
+  "$(find "$WINEPREFIX/drive_c/users" -name 'near-Fixed-*')"
 check "the installed font stays as it was" cmp -s "$font" "$WINEPREFIX/drive_c/windows/Fonts/wide.ttf"
 check "the window waits for a key after installing" shown
 # A key pressed before the program waits is dropped with what was typed ahead, so it is pressed

@@ -101,6 +101,12 @@ add_test(NAME wine_install
                  ${windows_text_metrics} $<TARGET_FILE:quenlo-check>)
 set_tests_properties(wine_install PROPERTIES LABELS wine TIMEOUT 300)
 
+# The Linux program's copy, selected by name in a fresh prefix that takes fonts from fontconfig.
+add_test(NAME wine_linux_install
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/wine/linux_install_test.sh
+                 $<TARGET_FILE:quenlo-check> ${windows_text_metrics})
+set_tests_properties(wine_linux_install PROPERTIES LABELS wine TIMEOUT 300)
+
 # The exclusive open can only be watched while a box stays up, which needs a display.
 find_program(QUENLO_XVFB Xvfb)
 find_program(QUENLO_XDOTOOL xdotool)
