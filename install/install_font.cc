@@ -4,12 +4,14 @@
 // where its name has the form that Quenlo gives and carries the tag of the copy inside it.
 #include "install/install_font.h"
 
+#include <algorithm>
 #include <map>
 #include <utility>
 
 #include "common/file.h"
 #include "common/font_install.h"
 #include "common/output_file.h"
+#include "common/utf8.h"
 #include "install/copy_name.h"
 #include "install/name_table.h"
 #include "reader/read_within.h"
@@ -33,14 +35,28 @@ bool ReadNameRecords(FileHandle file, std::uint64_t size, std::uint64_t offset,
          ParseNameTable(table, records);
 }
 
-// What the system lists the copy by: its families and styles, the mark of the copy, and its kind.
+// Wine overruns a buffer of 64 UTF-16 units on a longer name of a Fonts value that it loads
+// when it starts (its programs then show the copy's family blank, or crash): the first face's
+// family and style get this many, the mark and the kind the rest.
+constexpr std::size_t kMaxListedFaceUnits = 32;
+
+// What the system lists the copy by: its first face's family and style, whether it holds more
+// faces, the mark of the copy, and its kind.
 std::string ListedName(const FixedCopy& copy, const std::string& tag) {
-  std::string name;
-  for (const CopiedFace& face : copy.faces) {
-    if (!name.empty()) name += " & ";
-    name += face.family + (face.style.empty() || face.style == "Regular" ? "" : " " + face.style);
+  const CopiedFace& first = copy.faces.front();
+  const std::string name =
+      first.family + (first.style.empty() || first.style == "Regular" ? "" : " " + first.style);
+  // Whole characters, each of at most two UTF-16 units, within the room the name has.
+  std::string cut;
+  std::size_t units = 0;
+  for (std::size_t i = 0; i < name.size();) {
+    const std::size_t length = std::max<std::size_t>(1, Utf8Length(name, i));
+    units += length == 4 ? 2 : 1;
+    if (units > kMaxListedFaceUnits) break;
+    cut += name.substr(i, length);
+    i += length;
   }
-  return name + " " + CopyValueMark(tag) +
+  return cut + (copy.faces.size() > 1 ? " & more " : " ") + CopyValueMark(tag) +
          (copy.extension == ".otf" ? " (OpenType)" : " (TrueType)");
 }
 

@@ -214,7 +214,10 @@ bool RegisterUserFont(const std::string& path, const std::string& name, std::str
 
 void UnregisterUserFont(const std::string& path, const std::string& mark) {
   const std::wstring widePath = WidePath(path);
-  RemoveFontResourceW(widePath.c_str());
+  // Wine 8 corrupts the heap of every process started later in its session once a font that it
+  // loaded from HKLM when it started is removed so; its fonts are each process's own there, so
+  // this process has none to remove.
+  if (!UnderWine()) RemoveFontResourceW(widePath.c_str());
   ForgetValues(widePath, WidePath(mark));
 }
 
