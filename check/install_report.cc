@@ -24,12 +24,22 @@ std::string QuotedFamilies(const std::vector<std::string>& families, std::size_t
 }  // namespace
 
 std::string InstalledLines(const std::string& file, const std::string& copy,
-                           const std::vector<std::string>& families) {
+                           const std::vector<std::string>& families,
+                           const std::vector<std::string>& notFixedPitch) {
   if (copy.empty()) return "";
   std::size_t count = 0;
   const std::string chosen = QuotedFamilies(families, &count);
-  return ShownName(file) + ": installed a fixed copy for you as " + chosen + ", in " +
-         ShownName(copy) + ": choose " + (count > 1 ? "them" : "it") + " in your programs\n";
+  std::string lines = ShownName(file) + ": installed a fixed copy for you as " + chosen + ", in " +
+                      ShownName(copy) + ": choose " + (count > 1 ? "them" : "it") +
+                      " in your programs\n";
+  if (notFixedPitch.empty()) return lines;
+  const std::string named = QuotedFamilies(notFixedPitch, &count);
+  return lines + "  " + named + (count > 1 ? " are" : " is") +
+         " not reported as fixed pitch, as the original is not: fixed-pitch font lists (the "
+         "console's, PuTTY's) leave " +
+         (count > 1 ? "them" : "it") +
+         " out, and Notepad, mintty, ConEmu, Wine's programs and Firefox use " +
+         (count > 1 ? "their" : "its") + " cells\n";
 }
 
 std::string RemovedLine(const std::string& copy, const std::vector<std::string>& families) {

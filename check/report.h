@@ -58,9 +58,11 @@ std::string FaceJson(const std::string& file, const FaceSummary& face,
                      const FaceContext& context = {});
 
 // The line for people about the fixed copy of file installed for the user, with the families to
-// choose in programs; "" when none was installed.
+// choose in programs, and a line for those of them that GDI does not report as fixed pitch,
+// which fixed-pitch font lists leave out; "" when none was installed.
 std::string InstalledLines(const std::string& file, const std::string& copy,
-                           const std::vector<std::string>& families);
+                           const std::vector<std::string>& families,
+                           const std::vector<std::string>& notFixedPitch = {});
 
 // The line for people about a fixed copy that --uninstall removed: its families and its file.
 std::string RemovedLine(const std::string& copy, const std::vector<std::string>& families);

@@ -259,7 +259,8 @@ int CheckFile(const std::string& file, Options options, const FixPrograms& progr
     } else {
       // An installed font gets a copy, not a write in place, which its sharers would share.
       static const Members kNone;
-      added = report.Add(FaceLines(file, face, listed ? kNone : *sharing[i], programs, contexts[i]));
+      added =
+          report.Add(FaceLines(file, face, listed ? kNone : *sharing[i], programs, contexts[i]));
     }
     if (!added) return -1;
     const bool copied = options.install && contexts[i].copy;
@@ -283,8 +284,14 @@ int CheckFile(const std::string& file, Options options, const FixPrograms& progr
     status = kCheckTrouble;
   }
   std::vector<std::string> families;
-  for (const CopiedFace& face : read.copy.faces) families.push_back(face.family);
-  if (!options.json && !report.Add(InstalledLines(file, installed.path, families))) return -1;
+  std::vector<std::string> notFixedPitch;
+  for (const CopiedFace& face : read.copy.faces) {
+    families.push_back(face.family);
+    if (!SeenAsFixedPitch(fix.font.faces[face.face])) notFixedPitch.push_back(face.family);
+  }
+  if (!options.json && !report.Add(InstalledLines(file, installed.path, families, notFixedPitch))) {
+    return -1;
+  }
   if (!installed.path.empty()) ++tally->copiesInstalled;
   if (fix.signatureBroken) {
     PrintError(kProgram + shown +
