@@ -1,7 +1,11 @@
 #!/bin/bash
 # quenlo-check.exe started as Explorer starts it, in a console window of its own: it offers to
 # fix, fixes on y and not on n, and keeps its window until a key is pressed; started with no font
-# it offers fixed copies of the installed fonts that need them, and installs one on y. Needs Xvfb and xdotool, as the window must be there to be answered.
+# it offers fixed copies of the installed fonts whose cells come out wrong, and installs one on
+# y; a dropped copy of an installed font is offered a copy, not a fix that would clash with it.
+# Needs Xvfb and xdotool, as the window must be there to be answered. Wine lists the machine's
+# fonts as installed, through fontconfig, so the fonts dropped to be fixed get a family of their
+# own first.
 #   own_console_test.sh quenlo-check.exe linux-quenlo-check font
 set -u
 exe=$(realpath "$1")
@@ -22,9 +26,19 @@ start() {
   sleep 2
 }
 
-cp "$font" "$work/yes.ttf"
+# The font under a family that nothing installs.
+/usr/bin/python3 -c "
+import sys
+from fontTools.ttLib import TTFont
+font = TTFont(sys.argv[1])
+for record in font['name'].names:
+    if record.nameID in (1, 3, 4, 6, 16):
+        record.string = 'QuenloOwnConsoleTest' + str(record.nameID)
+font.save(sys.argv[2])
+" "$font" "$work/own.ttf"
+cp "$work/own.ttf" "$work/yes.ttf"
 start "$work/yes.ttf"
-check "the window asks before it writes" cmp -s "$font" "$work/yes.ttf"
+check "the window asks before it writes" cmp -s "$work/own.ttf" "$work/yes.ttf"
 press y
 check "y fixes the font" "$linux_check" "$work/yes.ttf" >/dev/null
 check "the window waits for a key after the fix" shown
@@ -32,10 +46,10 @@ press Return
 check "a key closes the window" wait_for gone
 check "the program ends" wait_for ended
 
-cp "$font" "$work/no.ttf"
+cp "$work/own.ttf" "$work/no.ttf"
 start "$work/no.ttf"
 press n
-check "n leaves the font as it was" cmp -s "$font" "$work/no.ttf"
+check "n leaves the font as it was" cmp -s "$work/own.ttf" "$work/no.ttf"
 check "the window waits for a key after n" shown
 press Return
 check "a key closes the window after n" wait_for gone
@@ -75,5 +89,15 @@ closes() {
   return 1
 }
 check "a key closes it" closes
+
+# A copy of the installed font, dropped: fixed in place it would keep the installed family's
+# name, so y installs a fixed copy of it under a new one and leaves it as it was.
+cp "$font" "$work/mine.ttf"
+start "$work/mine.ttf"
+press y
+check "a dropped copy of an installed font is left as it was" cmp -s "$font" "$work/mine.ttf"
+check "and gets a fixed copy on y" test -n \
+  "$(find "$WINEPREFIX/drive_c/users" -path '*/Windows/Fonts/mine-Fixed-*.ttf')"
+check "and its window closes on a key" closes
 
 finish_checks
