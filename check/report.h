@@ -67,7 +67,8 @@ std::string InstalledLines(const std::string& file, const std::string& copy,
 // The line for people about a fixed copy that --uninstall removed: its families and its file.
 std::string RemovedLine(const std::string& copy, const std::vector<std::string>& families);
 
-// What --installed found among the installed fonts, beyond the faces it names.
+// What a run found that its last lines tell: with --installed, of the installed fonts beyond the
+// faces it names; with --install, how many copies it installed.
 struct InstalledTally {
   int faces = 0;         // readable faces checked
   int wrongCells = 0;    // of them, those whose cells come out wrong (see WrongCellsOf)

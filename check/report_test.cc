@@ -6,6 +6,7 @@
 #include <string>
 
 #include "check/shown_name.h"
+#include "check/wrapped.h"
 
 namespace {
 
@@ -136,6 +137,20 @@ TEST(ReportTest, SharedTableIsNamedOnceUnderItsFirstMember) {
             std::string::npos)
       << later;
   EXPECT_EQ(FaceLines("a.ttc", OkMember(0), {0}, {}).find("shared"), std::string::npos);
+}
+
+// The window's text within 80 columns: wide characters count two, a word longer than a line
+// stands alone, and the lines after the first hang by their indent.
+TEST(WrappedTest, LinesFitEightyColumnsAsAConsoleShowsThem) {
+  const std::string han = "\xE5\x9B\xBA";  // one character, two columns
+  EXPECT_EQ(Columns(han + "a"), 3u);
+  std::string forty;
+  for (int i = 0; i < 40; ++i) forty += han;
+  EXPECT_EQ(Wrapped(forty + " x"), forty + "\nx\n");
+  EXPECT_EQ(Wrapped(std::string(79, 'a') + " b", 0, 4), std::string(79, 'a') + "\n    b\n");
+  const std::string path(100, 'p');
+  EXPECT_EQ(Wrapped("in " + path + " now", 2, 4), "  in\n    " + path + "\n    now\n");
+  EXPECT_EQ(Wrapped("  two  spaces "), "two spaces\n");
 }
 
 }  // namespace
