@@ -11,7 +11,7 @@
 
 const char kCheckUsage[] =
     "Usage: quenlo-check [--fix [--output PATH] | --install [--family NAME]] [--json]\n"
-    "                    [--installed] FONT...\n"
+    "                    [--installed] [--dual-width half|full] FONT...\n"
     "       quenlo-check --uninstall\n"
     "Tells whether each face of each font holds the xAvgCharWidth (OS/2 table) that Windows\n"
     "needs to size text cells, and prints the command that sets it.\n"
@@ -27,6 +27,10 @@ const char kCheckUsage[] =
     "             family (the old one and \" Fixed\"), leaving the font as it is\n"
     "  --family NAME  with --install and one face: the copy's whole family\n"
     "  --uninstall  remove every fixed copy that --install installed for you\n"
+    "  --dual-width half|full\n"
+    "             the width a dual-width CJK face (ASCII monospaced, CJK at another width than\n"
+    "             twice it) gets when it holds neither: half (the default, what cells need) or\n"
+    "             full\n"
     "  --json     write a JSON array, one object per face, instead of lines\n"
     "  --help     show this help and exit\n"
     "  --version  show the version and exit\n"
@@ -63,6 +67,15 @@ Options ReadOptions(const std::vector<std::string>& arguments) {
       options.uninstall = true;
     } else if (argument == "--family" && i + 1 < arguments.size()) {
       options.family = arguments[++i];
+    } else if (argument == "--dual-width" && i + 1 < arguments.size()) {
+      const std::string& value = arguments[++i];
+      if (value == "full") {
+        options.rules.dualWidth = DualWidth::kFull;
+      } else if (value == "half") {
+        options.rules.dualWidth = DualWidth::kHalf;
+      } else {
+        options.wrongDualWidth = value;
+      }
     } else if (argument == "--help") {
       options.help = true;
     } else if (argument == "--version") {
@@ -119,6 +132,9 @@ std::string OutputProblem(const Options& options) {
     return "--uninstall goes alone";
   }
   if (options.install && options.fix) return "--install and --fix do not go together";
+  if (!options.wrongDualWidth.empty()) {
+    return "--dual-width takes half or full, not " + ShownName(options.wrongDualWidth);
+  }
   if (!options.family.empty() && !options.install) return "--family goes with --install";
   if (options.install && inputs > 0) {
     return "a font read from standard input cannot be installed: give its file";

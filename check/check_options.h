@@ -5,16 +5,20 @@
 #include <string>
 #include <vector>
 
+#include "reader/width_rules.h"
+
 // The usage that --help prints and a wrong command line follows.
 extern const char kCheckUsage[];
 
 struct Options {
   bool fix = false;
   bool json = false;
-  bool installed = false;  // also every font installed for this user and for all users
-  bool install = false;    // install fixed copies for the user, leaving the fonts as they are
-  bool uninstall = false;  // remove the fixed copies installed for the user
-  std::string family;      // with --install, the whole family of the one face copied
+  bool installed = false;      // also every font installed for this user and for all users
+  bool install = false;        // install fixed copies for the user, leaving the fonts as they are
+  bool uninstall = false;      // remove the fixed copies installed for the user
+  std::string family;          // with --install, the whole family of the one face copied
+  WidthRules rules;            // --dual-width
+  std::string wrongDualWidth;  // a --dual-width that is neither half nor full
   bool help = false;
   bool version = false;
   std::optional<std::string> output;

@@ -34,6 +34,8 @@ const char* KindName(WidthKind kind) {
       return "\"duospaced\"";
     case WidthKind::kMonospaced:
       return "\"monospaced\"";
+    case WidthKind::kDualWidth:
+      return "\"dualwidth\"";
     case WidthKind::kProportional:
       break;
   }

@@ -26,13 +26,13 @@ namespace {
 constexpr char kProgram[] = "quenlo-check: ";
 
 // The faces of file, or of the font on standard input for "-".
-FontFaces ReadFacesOf(const std::string& file) {
-  if (file != kStandardInput) return ReadFontFaces(file.c_str());
+FontFaces ReadFacesOf(const std::string& file, const WidthRules& rules) {
+  if (file != kStandardInput) return ReadFontFaces(file.c_str(), rules);
   FontFaces font;
   FileHandle input = 0;
   std::uint64_t size = 0;
   if (!OpenStandardInputFont(&input, &size, &font.error)) return font;
-  font = ReadOpenFontFaces(input, size);
+  font = ReadOpenFontFaces(input, size, rules);
   FileClose(input);
   return font;
 }
@@ -183,23 +183,23 @@ int CheckFile(const std::string& file, Options options, const FixPrograms& progr
   // know.
   const bool readFirst = listed && options.fix;
   if (readFirst) {
-    read = ReadFontForCopy(file, false, "");
+    read = ReadFontForCopy(file, false, "", options.rules);
     options.fix = AnyWrongCells(read.font);
   }
   const std::optional<std::string> output =
       options.output ? std::optional<std::string>(OutputOf(options, file)) : std::nullopt;
   if (output) {
-    fix = FixFontFileTo(file, *output, ShownName(*output));
+    fix = FixFontFileTo(file, *output, ShownName(*output), options.rules);
   } else if (options.fix) {
-    fix = FixFontFile(file.c_str());
+    fix = FixFontFile(file.c_str(), options.rules);
     if (options.installed && fix.error.empty() && !readFirst) {
-      read.names = ReadFontForCopy(file, false, "").names;
+      read.names = ReadFontForCopy(file, false, "", options.rules).names;
     }
   } else {
     if (file == kStandardInput) {
-      read.font = ReadFacesOf(file);
+      read.font = ReadFacesOf(file, options.rules);
     } else if (!readFirst) {
-      read = ReadFontForCopy(file, options.install, options.family);
+      read = ReadFontForCopy(file, options.install, options.family, options.rules);
     }
     fix.font = std::move(read.font);
     fix.error = fix.font.error;

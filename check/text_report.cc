@@ -14,6 +14,13 @@ namespace {
 
 std::string Number(std::int64_t value) { return std::to_string(value); }
 
+// larger / smaller to two decimals, rounded half up: "1.67".
+std::string Ratio(std::int64_t larger, std::int64_t smaller) {
+  const std::int64_t hundredths = smaller > 0 ? (200 * larger + smaller) / (2 * smaller) : 0;
+  const std::string cents = Number(hundredths % 100);
+  return Number(hundredths / 100) + "." + (cents.size() < 2 ? "0" : "") + cents;
+}
+
 std::string Reason(const FaceSummary& face) {
   const WidthVerdict& v = face.verdict;
   const std::string ascii =
@@ -25,6 +32,14 @@ std::string Reason(const FaceSummary& face) {
              Number(v.fullWidth.value_or(0)) + " (" + Number(v.cjkCount) + " CJK characters)";
     case WidthKind::kMonospaced:
       return "half-width advance of a fixed-pitch font: " + ascii;
+    case WidthKind::kDualWidth: {
+      const std::int64_t half = v.halfWidth.value_or(0);
+      const std::int64_t full = v.fullWidth.value_or(0);
+      return std::string(v.suggested == full ? "full" : "half") +
+             " width of a CJK font with dual widths " + Number(half) + ":" + Number(full) +
+             " (1:" + Ratio(full, half) + "), either of which it may hold: " + ascii +
+             ", full width " + Number(full) + " (" + Number(v.cjkCount) + " CJK characters)";
+    }
     case WidthKind::kProportional:
       break;
   }

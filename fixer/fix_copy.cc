@@ -103,7 +103,7 @@ void NoOutput(std::string* error) {
 }  // namespace
 
 FontFix FixFontFileTo(const std::string& source, const std::string& output,
-                      const std::string& shownOutput) {
+                      const std::string& shownOutput, const WidthRules& rules) {
   FontFix fix;
   FileHandle from = 0;
   std::uint64_t size = 0;
@@ -135,7 +135,7 @@ FontFix FixFontFileTo(const std::string& source, const std::string& output,
   } else if (!Copy(from, to, size)) {
     fix.error = "cannot copy it to the output (is the disk full?)";
   } else {
-    fix = FixOpenFile(to, size);
+    fix = FixOpenFile(to, size, rules);
     // A file none of whose faces can be read is no font to build on: it gets no output.
     const std::vector<FaceSummary>& faces = fix.font.faces;
     if (fix.error.empty() && std::all_of(faces.begin(), faces.end(),

@@ -14,4 +14,4 @@
 // link, anything but a regular file, and a file that this user could not write; messages name
 // the output as shownOutput.
 FontFix FixFontFileTo(const std::string& source, const std::string& output,
-                      const std::string& shownOutput);
+                      const std::string& shownOutput, const WidthRules& rules = {});

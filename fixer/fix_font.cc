@@ -88,9 +88,9 @@ bool StillAsRead(FileHandle file, std::uint64_t size, const FixInput& input) {
 
 }  // namespace
 
-FontFix FixOpenFile(FileHandle file, std::uint64_t size) {
+FontFix FixOpenFile(FileHandle file, std::uint64_t size, const WidthRules& rules) {
   FontFix fix;
-  fix.font = ReadOpenFontFaces(file, size);
+  fix.font = ReadOpenFontFaces(file, size, rules);
   if (!fix.font.error.empty()) {
     fix.error = fix.font.error;
     return fix;
@@ -131,7 +131,7 @@ FontFix FixOpenFile(FileHandle file, std::uint64_t size) {
   return fix;
 }
 
-FontFix FixFontFile(const char* path) {
+FontFix FixFontFile(const char* path, const WidthRules& rules) {
   FileHandle file = 0;
   std::uint64_t size = 0;
   std::string why;
@@ -140,7 +140,7 @@ FontFix FixFontFile(const char* path) {
     fix.error = "cannot open it to fix: " + why;
     return fix;
   }
-  FontFix fix = FixOpenFile(file, size);
+  FontFix fix = FixOpenFile(file, size, rules);
   FileClose(file);
   return fix;
 }

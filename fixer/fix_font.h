@@ -16,8 +16,8 @@ struct FontFix {
 };
 
 // Gives each face that is not ok the width it needs, where that can be done (see PlanFix).
-FontFix FixFontFile(const char* path);
+FontFix FixFontFile(const char* path, const WidthRules& rules = {});
 
 // Fixes, as FixFontFile does, a file already open for reading and writing, of size bytes, that
 // no other program writes; leaves it open.
-FontFix FixOpenFile(FileHandle file, std::uint64_t size);
+FontFix FixOpenFile(FileHandle file, std::uint64_t size, const WidthRules& rules = {});

@@ -161,7 +161,8 @@ std::vector<FaceNames> ReadFaceNames(FileHandle file, std::uint64_t size, const 
   return names;
 }
 
-FontForCopy ReadFontForCopy(const std::string& source, bool makeCopy, const std::string& family) {
+FontForCopy ReadFontForCopy(const std::string& source, bool makeCopy, const std::string& family,
+                            const WidthRules& rules) {
   FontForCopy read;
   FileHandle file = 0;
   std::uint64_t size = 0;
@@ -170,7 +171,7 @@ FontForCopy ReadFontForCopy(const std::string& source, bool makeCopy, const std:
     read.font.error = "cannot open it: " + why;
     return read;
   }
-  read.font = ReadOpenFontFaces(file, size);
+  read.font = ReadOpenFontFaces(file, size, rules);
   read.names = ReadFaceNames(file, size, read.font);
   if (makeCopy && read.font.error.empty()) {
     read.copy = MakeFixedCopy(file, size, read.font, family, TagOf(source));

@@ -23,7 +23,8 @@ struct FontForCopy {
 // Reads the font at source once (see ReadOpenFontFaces), and the names of its faces and, with
 // makeCopy, its fixed copy (see MakeFixedCopy, with family and the source's tag) from that
 // reading and the same open file.
-FontForCopy ReadFontForCopy(const std::string& source, bool makeCopy, const std::string& family);
+FontForCopy ReadFontForCopy(const std::string& source, bool makeCopy, const std::string& family,
+                            const WidthRules& rules = {});
 
 // The names of each face of font, read from its open file of size bytes: empty ones for a face
 // whose name table cannot be read, or that the reader refused. Each name table is read once,

@@ -76,6 +76,7 @@ struct FileReading {
   std::uint64_t size;
   WorkBudget budget;
   std::map<MetricsTables, MetricsReading> byMetrics;
+  WidthRules rules;
 };
 
 TableRecordAt RecordOf(const Table& table) {
@@ -287,7 +288,8 @@ void ReadTables(FileReading& reading, Directory* directory) {
   }
   face.error = found->second.error;
   if (face.error.empty()) {
-    face.verdict = JudgeWidth(found->second.measured, face.os2Version, face.xAvgCharWidth);
+    face.verdict =
+        JudgeWidth(found->second.measured, face.os2Version, face.xAvgCharWidth, reading.rules);
   }
 }
 
@@ -384,8 +386,9 @@ std::vector<std::uint64_t> FaceOffsets(FileHandle file, std::uint64_t size, Font
   return offsets;
 }
 
-void ReadFaces(FileHandle file, std::uint64_t size, bool readTables, FontFaces* font) {
-  FileReading reading{file, size, BudgetFor(FileStoredBytes(file, size)), {}};
+void ReadFaces(FileHandle file, std::uint64_t size, bool readTables, const WidthRules& rules,
+               FontFaces* font) {
+  FileReading reading{file, size, BudgetFor(FileStoredBytes(file, size)), {}, rules};
   const std::vector<std::uint64_t> offsets = FaceOffsets(file, size, font);
   if (offsets.empty()) return;
   // Each directory once, in the order members first use them.
@@ -430,7 +433,7 @@ void ReadFaces(FileHandle file, std::uint64_t size, bool readTables, FontFaces* 
 
 }  // namespace
 
-FontFaces ReadFontFaces(const char* path) {
+FontFaces ReadFontFaces(const char* path, const WidthRules& rules) {
   FileHandle file = 0;
   std::uint64_t size = 0;
   std::string why;
@@ -439,19 +442,19 @@ FontFaces ReadFontFaces(const char* path) {
     font.error = "cannot open it: " + why;
     return font;
   }
-  FontFaces font = ReadOpenFontFaces(file, size);
+  FontFaces font = ReadOpenFontFaces(file, size, rules);
   FileClose(file);
   return font;
 }
 
-FontFaces ReadOpenFontFaces(FileHandle file, std::uint64_t size) {
+FontFaces ReadOpenFontFaces(FileHandle file, std::uint64_t size, const WidthRules& rules) {
   FontFaces font;
-  ReadFaces(file, size, true, &font);
+  ReadFaces(file, size, true, rules, &font);
   return font;
 }
 
 FontFaces ReadFontDirectories(FileHandle file, std::uint64_t size) {
   FontFaces font;
-  ReadFaces(file, size, false, &font);
+  ReadFaces(file, size, false, {}, &font);
   return font;
 }

@@ -93,10 +93,11 @@ struct FontFaces {
 // tables, is refused as damaged: no real collection is made so. The work, paid from one budget
 // that grows with the bytes the file holds (see work_budget.h), stops at that budget: faces past
 // it are refused.
-FontFaces ReadFontFaces(const char* path);
+// The verdicts follow rules.
+FontFaces ReadFontFaces(const char* path, const WidthRules& rules = {});
 
 // Reads every face of a file already open, of size bytes, as ReadFontFaces does.
-FontFaces ReadOpenFontFaces(FileHandle file, std::uint64_t size);
+FontFaces ReadOpenFontFaces(FileHandle file, std::uint64_t size, const WidthRules& rules = {});
 
 // Reads the collection's header and every face's table directory as ReadOpenFontFaces does, but
 // none of their tables: the records and spans are known, the fields and verdicts are not.

@@ -2,6 +2,9 @@
 // advance of all non-zero-width glyphs from OS/2 version 3 on, and a weighted average of a-z and
 // the space before it. Windows (GDI) sizes a text cell from the field, so a fixed-pitch font, or
 // a CJK font whose full-width glyphs are twice its half-width ones, needs the half-width advance.
+// A CJK font whose ASCII is monospaced but whose full width is another multiple of it (3:5
+// builds) is built either way: at the half width, which cells need, or at the full width, which
+// such builds' authors often store; either is kept, and a stale value gets the half width.
 // For a proportional font with many CJK characters the two averages differ about twofold and no
 // program is known to need one over the other, nor over the full width that fonts with 3:5
 // widths store on purpose, so such a font keeps a value anywhere between them.
@@ -133,17 +136,27 @@ WidthVerdict MeasureWidths(const FaceFacts& facts) {
       verdict.kind = WidthKind::kMonospaced;
     } else if (std::abs(2 * *verdict.halfWidth - *verdict.fullWidth) <= kDuospacedTolerance) {
       verdict.kind = WidthKind::kDuospaced;
+    } else {
+      verdict.kind = WidthKind::kDualWidth;
     }
   }
   return verdict;
 }
 
-WidthVerdict JudgeWidth(WidthVerdict verdict, std::uint16_t os2Version,
-                        std::int16_t xAvgCharWidth) {
+WidthVerdict JudgeWidth(WidthVerdict verdict, std::uint16_t os2Version, std::int16_t xAvgCharWidth,
+                        const WidthRules& rules) {
   const auto within = [&](std::int32_t value) {
     return std::abs(xAvgCharWidth - value) <= kOkTolerance;
   };
-  if (verdict.kind != WidthKind::kProportional) {
+  verdict.keptStored = false;
+  if (verdict.kind == WidthKind::kDualWidth) {
+    const std::int32_t half = *verdict.halfWidth;
+    const std::int32_t full = *verdict.fullWidth;
+    verdict.suggested = within(half)                          ? half
+                        : within(full)                        ? full
+                        : rules.dualWidth == DualWidth::kFull ? full
+                                                              : half;
+  } else if (verdict.kind != WidthKind::kProportional) {
     verdict.suggested = *verdict.halfWidth;
   } else if (const WidthRange kept = KeptRange(verdict);
              verdict.cjkCount >= kMinCjkCount && xAvgCharWidth >= kept.lowest - kOkTolerance &&
@@ -169,6 +182,6 @@ WidthRange KeptRange(const WidthVerdict& measured) {
   return range;
 }
 
-WidthVerdict ApplyWidthRules(const FaceFacts& facts) {
-  return JudgeWidth(MeasureWidths(facts), facts.os2Version, facts.xAvgCharWidth);
+WidthVerdict ApplyWidthRules(const FaceFacts& facts, const WidthRules& rules) {
+  return JudgeWidth(MeasureWidths(facts), facts.os2Version, facts.xAvgCharWidth, rules);
 }

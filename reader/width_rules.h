@@ -55,7 +55,17 @@ struct FaceFacts {
   CodePointGlyphs glyphs;               // sized by NoGlyphs
 };
 
-enum class WidthKind { kProportional, kMonospaced, kDuospaced };
+// Duospaced: full width twice the half width; dual-width: another full width (3:5, 5:8).
+enum class WidthKind { kProportional, kMonospaced, kDuospaced, kDualWidth };
+
+// Which of its two widths a dual-width face that needs another value gets: the half width,
+// which cell programs need, or the full width, which some builds store on purpose.
+enum class DualWidth { kHalf, kFull };
+
+// What a caller chooses of the rules.
+struct WidthRules {
+  DualWidth dualWidth = DualWidth::kHalf;
+};
 
 struct WidthVerdict {
   std::int32_t average = 0;  // mean advance of the glyphs whose advance is not 0, rounded
@@ -80,13 +90,14 @@ struct WidthRange {
 WidthRange KeptRange(const WidthVerdict& measured);
 
 // Applies the rules to one face.
-WidthVerdict ApplyWidthRules(const FaceFacts& facts);
+WidthVerdict ApplyWidthRules(const FaceFacts& facts, const WidthRules& rules = {});
 
 // The part of the rules that looks at the glyphs only: the averages, the widths, their counts and
 // the kind, whatever the OS/2 table holds; faces with one set of metrics share it.
 WidthVerdict MeasureWidths(const FaceFacts& facts);
 
 // The rest of the rules, from what MeasureWidths found and what the OS/2 table holds: the
-// suggested value, and whether the stored one is ok.
-WidthVerdict JudgeWidth(WidthVerdict measured, std::uint16_t os2Version,
-                        std::int16_t xAvgCharWidth);
+// suggested value, and whether the stored one is ok. A dual-width face is ok at its half width
+// and at its full width, and is suggested the one that it is ok at, else the one rules choose.
+WidthVerdict JudgeWidth(WidthVerdict measured, std::uint16_t os2Version, std::int16_t xAvgCharWidth,
+                        const WidthRules& rules = {});

@@ -81,6 +81,15 @@ const Face kCjk = With(kMono, [](Face& f) {
   f.full = 1000;
 });
 
+const Face kCjkProportional = With(kCjk, [](Face& f) {
+  f.asciiOther = 60;
+  f.full = 1003;
+});
+const Face kThreeToFive = With(kCjk, [](Face& f) {
+  f.ascii = 618;
+  f.full = 1030;
+});
+
 INSTANTIATE_TEST_SUITE_P(
     Cases, WidthRulesTest,
     testing::Values(
@@ -105,8 +114,10 @@ INSTANTIATE_TEST_SUITE_P(
                  WidthKind::kDuospaced, 500, false},
         RuleCase{"FullWidthTwoUnder", With(kCjk, [](Face& f) { f.full = 998; }),
                  WidthKind::kDuospaced, 500, false},
+        // Past 2 units from twice the half width, monospaced ASCII with 1000 CJK characters is
+        // dual-width: ok at either width, else the half width.
         RuleCase{"FullWidthThreeOver", With(kCjk, [](Face& f) { f.full = 1003; }),
-                 WidthKind::kProportional, Rounded(95 * 500 + 1000 * 1003, 1095), false},
+                 WidthKind::kDualWidth, 500, false},
         RuleCase{"FullWidthThreeUnderVersionTwo",
                  With(kCjk,
                       [](Face& f) {
@@ -114,7 +125,21 @@ INSTANTIATE_TEST_SUITE_P(
                         f.os2Version = 2;
                         f.stored = 500;
                       }),
-                 WidthKind::kProportional, 500, true},
+                 WidthKind::kDualWidth, 500, true},
+        RuleCase{"ThreeToFiveSiblingLeftByTheMerger",
+                 With(kThreeToFive, [](Face& f) { f.stored = 976; }), WidthKind::kDualWidth, 618,
+                 false},
+        RuleCase{"ThreeToFiveAtItsFullWidth", With(kThreeToFive, [](Face& f) { f.stored = 1031; }),
+                 WidthKind::kDualWidth, 1030, true},
+        RuleCase{"ThreeToFiveAtItsHalfWidth", With(kThreeToFive, [](Face& f) { f.stored = 617; }),
+                 WidthKind::kDualWidth, 618, true},
+        RuleCase{"NarrowBuildWithAStaleValue",
+                 With(kCjk,
+                      [](Face& f) {
+                        f.ascii = 600;
+                        f.stored = 1023;
+                      }),
+                 WidthKind::kDualWidth, 600, false},
         // Version 2 and below weigh a-z and the space; 3 and above average every glyph.
         RuleCase{"ProportionalVersionTwoWeighted",
                  With(kMono,
@@ -143,38 +168,24 @@ INSTANTIATE_TEST_SUITE_P(
         // average (here the weighted one, 500) to the highest of its averages and its full width
         // (1003), each end within 1; outside that, and with 999, its version's rule holds.
         RuleCase{"CjkProportionalKeepsTheLowerAverage",
-                 With(kCjk,
-                      [](Face& f) {
-                        f.full = 1003;
-                        f.stored = 499;
-                      }),
-                 WidthKind::kProportional, 499, true},
+                 With(kCjkProportional, [](Face& f) { f.stored = 499; }), WidthKind::kProportional,
+                 499, true},
         RuleCase{"CjkProportionalKeepsAValueBetweenTheAverages",
-                 With(kCjk,
+                 With(kCjkProportional,
                       [](Face& f) {
-                        f.full = 1003;
                         f.os2Version = 3;
                         f.stored = 512;
                       }),
                  WidthKind::kProportional, 512, true},
         RuleCase{"CjkProportionalKeepsTheFullWidth",
-                 With(kCjk,
-                      [](Face& f) {
-                        f.full = 1003;
-                        f.stored = 1004;
-                      }),
-                 WidthKind::kProportional, 1004, true},
+                 With(kCjkProportional, [](Face& f) { f.stored = 1004; }), WidthKind::kProportional,
+                 1004, true},
         RuleCase{"CjkProportionalBelowTheRangeGetsItsRule",
-                 With(kCjk,
-                      [](Face& f) {
-                        f.full = 1003;
-                        f.stored = 498;
-                      }),
-                 WidthKind::kProportional, Rounded(95 * 500 + 1000 * 1003, 1095), false},
+                 With(kCjkProportional, [](Face& f) { f.stored = 498; }), WidthKind::kProportional,
+                 Rounded(35 * 500 + 60 * 300 + 1000 * 1003, 1095), false},
         RuleCase{"CjkProportionalAboveTheRangeGetsItsRule",
-                 With(kCjk,
+                 With(kCjkProportional,
                       [](Face& f) {
-                        f.full = 1003;
                         f.os2Version = 2;
                         f.stored = 1005;
                       }),
@@ -190,6 +201,19 @@ INSTANTIATE_TEST_SUITE_P(
         RuleCase{"NegativeStoredValue", With(kMono, [](Face& f) { f.stored = -500; }),
                  WidthKind::kMonospaced, 500, false}),
     [](const testing::TestParamInfo<RuleCase>& test) { return std::string(test.param.name); });
+
+TEST(WidthRulesTest, DualWidthFullSuggestsTheFullWidthWhereNeitherIsHeld) {
+  const WidthRules full{DualWidth::kFull};
+  Face narrow = With(kCjk, [](Face& f) { f.ascii = 600; });
+  narrow.stored = 1023;
+  EXPECT_EQ(ApplyWidthRules(Facts(narrow), full).suggested, 1000);
+  narrow.stored = 600;  // the half width is ok either way
+  const WidthVerdict half = ApplyWidthRules(Facts(narrow), full);
+  EXPECT_TRUE(half.ok);
+  EXPECT_EQ(half.suggested, 600);
+  // Other kinds keep their rules.
+  EXPECT_EQ(ApplyWidthRules(Facts(kCjk), full).suggested, 500);
+}
 
 TEST(WidthRulesTest, AveragesNonZeroAdvancesRoundingHalfUp) {
   FaceFacts facts;

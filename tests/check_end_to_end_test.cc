@@ -101,6 +101,31 @@ TEST_F(CheckTest, ProportionalCjkFontKeepsAValueBetweenItsAveragesAndItsFullWidt
                              "font (11 of 95 ASCII characters at 627) with 12597 CJK characters\n");
 }
 
+// A 3:5 build: ASCII at 618, 1000 CJK characters at 1030. Either width is kept; a value left by
+// a merger gets the half width, or with --dual-width full the full width, also when fixed.
+TEST_F(CheckTest, DualWidthFontKeepsEitherWidthAndGetsTheOneChosen) {
+  MetricsFont metrics = CjkMetrics(976);
+  for (std::size_t i = 1; i < 96; ++i) metrics.advances[i] = 618;
+  for (std::size_t i = 96; i < metrics.advances.size(); ++i) metrics.advances[i] = 1030;
+  WriteFileBytes(dir_.Path("dual.ttf"), BuildMetricsFont(metrics));
+  const std::string reason =
+      " width of a CJK font with dual widths 618:1030 (1:1.67), either of which it may hold: 95 "
+      "of 95 ASCII characters at 618, full width 1030 (1000 CJK characters)\n";
+  const Outcome half = Check({"dual.ttf"});
+  EXPECT_EQ(half.status, 1);
+  EXPECT_EQ(half.out.substr(0, half.out.find('\n') + 1),
+            "dual.ttf: xAvgCharWidth 976, should be 618: half" + reason);
+  EXPECT_NE(Check({"--json", "dual.ttf"}).out.find("\"kind\": \"dualwidth\""), std::string::npos);
+  const Outcome full = Check({"--fix", "--dual-width", "full", "dual.ttf"});
+  EXPECT_EQ(full.status, 0) << full.err;
+  EXPECT_NE(full.out.find("  fixed: 976 -> 1030\n"), std::string::npos) << full.out;
+  EXPECT_EQ(Check({"dual.ttf"}).out, "dual.ttf: xAvgCharWidth 1030 ok: full" + reason);
+  const Outcome wrong = Check({"--dual-width", "wide", "dual.ttf"});
+  EXPECT_EQ(wrong.status, 2);
+  EXPECT_EQ(wrong.err.substr(0, wrong.err.find('\n')),
+            "quenlo-check: --dual-width takes half or full, not wide");
+}
+
 TEST_F(CheckTest, PointsFontsQuenloCannotPatchAtTheFixAndSaysWhatIsShared) {
   WriteFileBytes(dir_.Path("c d.otf"), CjkFont(980, 0x4F54544F));
   // Member 0 is ok with 980; member 1 shares its table but needs 500.
@@ -189,7 +214,7 @@ TEST_F(CheckTest, HelpAndVersionGoToStandardOutput) {
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.out.substr(0, help.out.find("Tells")),
             "Usage: quenlo-check [--fix [--output PATH] | --install [--family NAME]] [--json]\n"
-            "                    [--installed] FONT...\n"
+            "                    [--installed] [--dual-width half|full] FONT...\n"
             "       quenlo-check --uninstall\n");
   EXPECT_EQ(help.err, "");
   const Outcome version = Check({"--version"});

@@ -154,26 +154,35 @@ def _run(options: List[Union[str, bytes]], files: List[Union[str, bytes]],
     return faces
 
 
-def check(fonts: Union[PathType, Sequence[PathType]]) -> List[Face]:
+def _rules(dual_width: str) -> List[Union[str, bytes]]:
+    """The options of the rules: which width a dual-width face gets, "half" or "full"."""
+    if dual_width not in ("half", "full"):
+        raise ValueError(f"dual_width is 'half' or 'full', not {dual_width!r}")
+    return ["--dual-width", dual_width]
+
+
+def check(fonts: Union[PathType, Sequence[PathType]], dual_width: str = "half") -> List[Face]:
     """Each face of each font: a path, or a list of them (an empty list gives an empty list);
-    nothing is written. Raises FontError, with the faces read, when a font cannot be read."""
-    return _run([], _paths(fonts))
+    nothing is written. Raises FontError, with the faces read, when a font cannot be read.
+    ``dual_width`` is the width a dual-width face (``kind`` "dualwidth") that holds neither of
+    its widths is suggested: "half", which cell programs need, or "full"."""
+    return _run(_rules(dual_width), _paths(fonts))
 
 
-def check_bytes(data: bytes) -> List[Face]:
+def check_bytes(data: bytes, dual_width: str = "half") -> List[Face]:
     """Each face of the font held in data, which the program reads from its standard input."""
-    return _run([], ["-"], bytes(data))
+    return _run(_rules(dual_width), ["-"], bytes(data))
 
 
 def fix(fonts: Union[PathType, Sequence[PathType]],
-        output: Optional[PathType] = None) -> List[Face]:
+        output: Optional[PathType] = None, dual_width: str = "half") -> List[Face]:
     """Writes the width each face needs, as ``quenlo-check --fix`` does: into the fonts in
     place, or with output, into output (a file for one font, an existing folder for several),
     leaving the fonts as they were. Returns each face as it was found, with ``written`` and,
     with output, ``output``. When some fonts cannot be read or fixed, the others are still
     fixed: FontError is raised for those that failed, and its ``faces`` holds every face of the
     others with what was written."""
-    options: List[Union[str, bytes]] = ["--fix"]
+    options: List[Union[str, bytes]] = ["--fix", *_rules(dual_width)]
     if output is not None:
         options += ["--output", _argument(output)]
     return _run(options, _paths(fonts))
@@ -219,17 +228,17 @@ def _rule_font(font: Any) -> bytes:
     return data + body
 
 
-def fix_ttfont(font: Any) -> Face:
+def fix_ttfont(font: Any, dual_width: str = "half") -> Face:
     """Sets ``font["OS/2"].xAvgCharWidth`` of a fontTools ``TTFont`` (a single font, or one
     loaded from a collection with ``fontNumber``, of any flavor) to the value the rules want,
     and returns the face as the program found it, named by the font's file when fontTools knows
     it: ``written`` is the value set, or None when the face kept its value, because it was
     right (``ok``) or is one the rules keep on purpose (``kept``). It does not save the font.
-    fontTools is needed by this function only."""
+    ``dual_width`` is as for :func:`check`. fontTools is needed by this function only."""
     file = getattr(getattr(getattr(font, "reader", None), "file", None), "name", None)
     name = os.fsdecode(file) if isinstance(file, (str, bytes)) else "-"
     try:
-        (face,) = _run([], ["-"], _rule_font(font))
+        (face,) = _run(_rules(dual_width), ["-"], _rule_font(font))
     except FontError as error:
         raise FontError(name, error.reason) from None
     face = dataclasses.replace(face, file=name)

@@ -60,6 +60,8 @@ def expected_face(path, index):
         kind = "monospaced"
     elif half_count >= 90 and abs(2 * half - full) <= 2:
         kind = "duospaced"
+    elif half_count >= 90:
+        kind = "dualwidth"
     else:
         kind = "proportional"
     os2 = font["OS/2"]
@@ -67,7 +69,10 @@ def expected_face(path, index):
     averages = [average] + ([weighted] if weighted is not None else [])
     fulls = [full] if full is not None else []
     kept = False
-    if kind != "proportional":
+    if kind == "dualwidth":
+        # Ok at either width; the half width otherwise.
+        suggested = full if abs(stored - full) <= 1 and abs(stored - half) > 1 else half
+    elif kind != "proportional":
         suggested = half
     elif len(cjk) >= 1000 and min(averages) - 1 <= stored <= max(averages + fulls) + 1:
         # A proportional CJK font keeps a value from its lower average to the highest of its

@@ -94,6 +94,23 @@ def test_fix_ttfont_says_why_it_writes_nothing():
     assert (right.written, right.ok, right.kept) == (None, True, False)
 
 
+def test_fix_ttfont_gives_a_dual_width_face_the_width_chosen():
+    # BIZ UD Gothic with its ideographs narrowed to 1700 of 2048, as a pipeline that narrows CJK
+    # glyphs after merging does: ASCII at 1024, CJK at 1700, a stale 1962.
+    def narrowed():
+        ttfont = TTFont(BIZ)
+        metrics = ttfont["hmtx"].metrics
+        for name, (advance, lsb) in metrics.items():
+            if advance == 2048:
+                metrics[name] = (1700, lsb)
+        return ttfont
+    half = quenlo.fix_ttfont(narrowed())
+    assert (half.kind, half.written) == ("dualwidth", 1024)
+    assert quenlo.fix_ttfont(narrowed(), dual_width="full").written == 1700
+    with pytest.raises(ValueError):
+        quenlo.fix_ttfont(narrowed(), dual_width="wide")
+
+
 def test_fix_ttfont_reads_the_tables_as_changed_and_in_every_flavor(tmp_path):
     # A table changed in memory is what the program reads: hmtx with every advance doubled.
     ttfont = TTFont(BIZ)
