@@ -66,6 +66,19 @@ class Face:
     written: Optional[int] = None
     output: Optional[str] = None
 
+    def __str__(self) -> str:
+        """One line for a build log: ``Family Style: 1023 -> 600 (dual-width 600:1000)``, or
+        ``... : 600 ok (...)``; the new value is the one written, else the one suggested."""
+        name = self.file + (f"#{self.index}" if self.index is not None else "")
+        widths = {"monospaced": f"monospaced {self.half_width}",
+                  "duospaced": f"1:2 {self.half_width}:{self.full_width}",
+                  "dualwidth": f"dual-width {self.half_width}:{self.full_width}"}
+        kind = widths.get(self.kind, "proportional, kept" if self.kept else "proportional")
+        if self.ok or (self.written is None and self.output is not None):
+            return f"{name}: {self.x_avg_char_width} ok ({kind})"
+        new = self.written if self.written is not None else self.suggested
+        return f"{name}: {self.x_avg_char_width} -> {new} ({kind})"
+
 
 class FontError(ValueError):
     """A font, or a member of a collection, that cannot be read or fixed.
@@ -228,15 +241,24 @@ def _rule_font(font: Any) -> bytes:
     return data + body
 
 
+def _built_name(font: Any) -> str:
+    """A font built in memory, which has no file, by its family and style, or "-"."""
+    if "name" not in font:
+        return "-"
+    names = font["name"]
+    parts = [names.getBestFamilyName(), names.getBestSubFamilyName()]
+    return " ".join(part for part in parts if part) or "-"
+
+
 def fix_ttfont(font: Any, dual_width: str = "half") -> Face:
     """Sets ``font["OS/2"].xAvgCharWidth`` of a fontTools ``TTFont`` (a single font, or one
     loaded from a collection with ``fontNumber``, of any flavor) to the value the rules want,
     and returns the face as the program found it, named by the font's file when fontTools knows
-    it: ``written`` is the value set, or None when the face kept its value, because it was
+    it, else by its family and style (a font built in memory): ``written`` is the value set, or None when the face kept its value, because it was
     right (``ok``) or is one the rules keep on purpose (``kept``). It does not save the font.
     ``dual_width`` is as for :func:`check`. fontTools is needed by this function only."""
     file = getattr(getattr(getattr(font, "reader", None), "file", None), "name", None)
-    name = os.fsdecode(file) if isinstance(file, (str, bytes)) else "-"
+    name = os.fsdecode(file) if isinstance(file, (str, bytes)) else _built_name(font)
     try:
         (face,) = _run(_rules(dual_width), ["-"], _rule_font(font))
     except FontError as error:

@@ -2,6 +2,7 @@
 environment: its results against the program's own JSON, fixes into outputs and in place,
 fontTools fonts, and the errors it raises. QUENLO_CHECK names the program built from this
 source, which the results are held to."""
+import io
 import json
 import os
 import pathlib
@@ -107,6 +108,11 @@ def test_fix_ttfont_gives_a_dual_width_face_the_width_chosen():
     half = quenlo.fix_ttfont(narrowed())
     assert (half.kind, half.written) == ("dualwidth", 1024)
     assert quenlo.fix_ttfont(narrowed(), dual_width="full").written == 1700
+    # Built in memory, with no file: named by its family and style in the line for a build log.
+    memory = io.BytesIO()
+    narrowed().save(memory)
+    built = TTFont(io.BytesIO(memory.getvalue()))
+    assert str(quenlo.fix_ttfont(built)) == "BIZ UDGothic Regular: 1962 -> 1024 (dual-width 1024:1700)"
     with pytest.raises(ValueError):
         quenlo.fix_ttfont(narrowed(), dual_width="wide")
 
