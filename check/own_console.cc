@@ -182,9 +182,10 @@ std::set<std::string> InstalledFamilies(const std::vector<std::string>& files) {
   return families;
 }
 
-// An installed family that file holds, which a fix in place would keep; "" when it holds none.
-std::string ClashingFamily(const std::string& file, const std::set<std::string>& installed) {
-  for (const FaceNames& names : ReadFontForCopy(file, false, "").names) {
+// An installed family that the font holds, which a fix in place would keep; "" when it holds
+// none.
+std::string ClashingFamily(const FontForCopy& read, const std::set<std::string>& installed) {
+  for (const FaceNames& names : read.names) {
     if (installed.count(names.family) != 0) return names.family;
   }
   return "";
@@ -213,13 +214,13 @@ int CheckDroppedFonts(const std::vector<std::string>& arguments, const FixProgra
       families = InstalledFamilies(all);
       familiesRead = true;
     }
-    const std::string clash = here ? ClashingFamily(file, families) : "";
+    const FontForCopy read = ReadFontForCopy(file, false, "");
+    const std::string clash = here ? ClashingFamily(read, families) : "";
     if (here && clash.empty()) {
       inPlace.push_back(file);
       faces += fixable.facesOf[i];
       continue;
     }
-    const FontForCopy read = ReadFontForCopy(file, false, "");
     const std::vector<WrongFamily> wrong = WrongFamilies(read);
     if (!clash.empty()) {
       notes += Wrapped(ShownName(file) + " holds " + Quoted(clash) +

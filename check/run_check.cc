@@ -224,8 +224,8 @@ int CheckFile(const std::string& file, Options options, const FixPrograms& progr
   }
   std::map<std::uint64_t, Members> groups;
   std::map<std::uint64_t, Members> copies;
-  const auto sharing =
-      options.fix || options.json ? std::vector<const Members*>() : TableSharers(fix, &groups);
+  const auto sharing = options.fix || options.json || listed ? std::vector<const Members*>()
+                                                             : TableSharers(fix, &groups);
   const auto copySharing =
       options.fix && !options.json ? CopySharers(fix, &copies) : std::vector<const Members*>();
   const std::vector<FaceContext> contexts =

@@ -37,3 +37,16 @@ std::uint32_t Utf8CodePoint(const std::string& text, std::size_t i, std::size_t 
   for (std::size_t k = 1; k < length; ++k) codePoint = codePoint << 6 | (byte(k) & 0x3Fu);
   return codePoint;
 }
+
+std::string Utf8PrefixOfUtf16Units(const std::string& text, std::size_t units) {
+  std::size_t taken = 0;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const std::size_t length = Utf8Length(text, i);
+    const std::size_t more = length == 4 ? 2 : 1;
+    if (taken + more > units) break;
+    taken += more;
+    i += length == 0 ? 1 : length;
+  }
+  return text.substr(0, i);
+}

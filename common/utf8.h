@@ -11,3 +11,8 @@ std::size_t Utf8Length(const std::string& text, std::size_t i);
 
 // The code point of the valid sequence of length bytes at text[i].
 std::uint32_t Utf8CodePoint(const std::string& text, std::size_t i, std::size_t length);
+
+// The longest start of text, in whole characters, that takes at most units UTF-16 units: two
+// for a character past U+FFFF, one for any other and for a byte that starts no valid sequence
+// (which becomes U+FFFD).
+std::string Utf8PrefixOfUtf16Units(const std::string& text, std::size_t units);

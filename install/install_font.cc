@@ -46,17 +46,8 @@ std::string ListedName(const FixedCopy& copy, const std::string& tag) {
   const CopiedFace& first = copy.faces.front();
   const std::string name =
       first.family + (first.style.empty() || first.style == "Regular" ? "" : " " + first.style);
-  // Whole characters, each of at most two UTF-16 units, within the room the name has.
-  std::string cut;
-  std::size_t units = 0;
-  for (std::size_t i = 0; i < name.size();) {
-    const std::size_t length = std::max<std::size_t>(1, Utf8Length(name, i));
-    units += length == 4 ? 2 : 1;
-    if (units > kMaxListedFaceUnits) break;
-    cut += name.substr(i, length);
-    i += length;
-  }
-  return cut + (copy.faces.size() > 1 ? " & more " : " ") + CopyValueMark(tag) +
+  return Utf8PrefixOfUtf16Units(name, kMaxListedFaceUnits) +
+         (copy.faces.size() > 1 ? " & more " : " ") + CopyValueMark(tag) +
          (copy.extension == ".otf" ? " (OpenType)" : " (TrueType)");
 }
 

@@ -25,6 +25,11 @@ constexpr std::uint16_t kRenamedIDs[] = {1, 3, 4, 6, 16, 21};
 
 bool IsWide(const NameRecord& record) { return record.platformID != kMacintoshPlatform; }
 
+bool IsAscii(const std::string& text) {
+  return std::all_of(text.begin(), text.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 // The string as stored: UTF-16BE for the wide platforms, its bytes for the Macintosh one.
 NameBytes Stored(const std::string& utf8, bool wide) {
   if (!wide) return NameBytes(utf8.begin(), utf8.end());
@@ -147,18 +152,9 @@ std::size_t Utf16Units(const std::string& text) { return Stored(text, true).size
 // Macintosh record is cut so only when it is ASCII, whose bytes are its characters.
 std::string ShortFamily(const NameRecord& record, const std::string& units) {
   const std::size_t room = kMaxFamilyUnits - (sizeof kSuffix - 1);
-  const bool wide = IsWide(record);
-  const bool ascii = std::all_of(units.begin(), units.end(),
-                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-  if ((wide ? Utf16Units(units) : units.size()) <= room || (!wide && !ascii)) return units;
-  std::string cut;
-  for (std::size_t i = 0; i < units.size();) {
-    const std::size_t length = std::max<std::size_t>(1, Utf8Length(units, i));
-    const std::string next = units.substr(i, length);
-    if (Utf16Units(cut + next) > room) break;
-    cut += next;
-    i += length;
-  }
+  if (!IsWide(record) && !IsAscii(units)) return units;
+  std::string cut = Utf8PrefixOfUtf16Units(units, room);
+  if (cut.size() == units.size()) return units;
   while (!cut.empty() && cut.back() == ' ') cut.pop_back();
   return cut;
 }
@@ -166,9 +162,7 @@ std::string ShortFamily(const NameRecord& record, const std::string& units) {
 // The renamed text of one record; false when a Macintosh record cannot hold the new family.
 bool RenamedText(const FamilyRecords& families, const NameRecord& record, const std::string& family,
                  NameBytes* text) {
-  const bool ascii = std::all_of(family.begin(), family.end(),
-                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-  if (!IsWide(record) && !family.empty() && !ascii) return false;
+  if (!IsWide(record) && !family.empty() && !IsAscii(family)) return false;
   const std::string old = Units(record);
   const auto familyRecord = families.find(LanguageOf(record));
   const std::string oldFamily =
