@@ -49,12 +49,13 @@ std::string Index(const std::optional<std::uint32_t>& index) {
 }  // namespace
 
 bool Patchable(const FaceSummary& face) {
-  return !face.index && face.sfntVersion == kTrueTypeVersion;
+  return !face.index && face.sfntVersion == kTrueTypeVersion && face.web == WebFlavour::kNone;
 }
 
 std::string FaceName(const std::string& file, const FaceSummary& face) {
   const std::string shown = ShownName(file);
-  return face.index ? shown + "#" + std::to_string(*face.index) : shown;
+  const std::string member = face.index ? shown + "#" + std::to_string(*face.index) : shown;
+  return face.web == WebFlavour::kNone ? member : member + " (" + WebFlavourName(face.web) + ")";
 }
 
 std::string JsonString(const std::string& text) {
@@ -89,7 +90,8 @@ std::string JsonString(const std::string& text) {
 std::string FaceJson(const std::string& file, const FaceSummary& face, const FaceContext& context) {
   const WidthVerdict& v = face.verdict;
   return "{\"file\": " + JsonString(file) + ", \"index\": " + Index(face.index) +
-         ", \"sfntVersion\": " + SfntVersion(face.sfntVersion) +
+         ", \"sfntVersion\": " + SfntVersion(face.sfntVersion) + ", \"flavour\": " +
+         (face.web == WebFlavour::kNone ? "null" : JsonString(WebFlavourName(face.web))) +
          ", \"os2Version\": " + std::to_string(face.os2Version) +
          ", \"unitsPerEm\": " + std::to_string(face.unitsPerEm) +
          ", \"xAvgCharWidth\": " + std::to_string(face.xAvgCharWidth) +

@@ -11,7 +11,8 @@
 #include "reader/cell_rule.h"
 #include "reader/font_faces.h"
 
-// Whether quenlo can set the face's width: a whole TrueType file, not a collection's member.
+// Whether quenlo can set the face's width: a whole TrueType file, not a collection's member nor
+// a web font.
 bool Patchable(const FaceSummary& face);
 
 // What is known of a face beyond its file: for an installed font, its family and style as
@@ -25,7 +26,8 @@ struct FaceContext {
   std::string notCopied;            // why a copy leaves the face out; "" when it does not
 };
 
-// The face's name in messages: the file as ShownName shows it, and #N for a collection's member.
+// The face's name in messages: the file as ShownName shows it, #N for a collection's member, and
+// the flavour of a web font ("font.woff2 (WOFF2)").
 std::string FaceName(const std::string& file, const FaceSummary& face);
 
 // How a face's cells come out wrong, for people: "its text cells come out too wide: 8 pixels for

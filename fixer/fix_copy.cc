@@ -67,6 +67,9 @@ bool StillAsCopied(FileHandle from, FileHandle to, std::uint64_t size,
   return ForEachDataPiece(from, size, same) && ForEachDataPiece(to, size, same);
 }
 
+constexpr char kChangedWhileCopied[] =
+    "the font changed while it was being copied (another program wrote to it)";
+
 // Why the output cannot go at output, or "" when it can.
 std::string OutputRefusal(const std::string& output, const std::string& shown) {
   const PathFacts facts = LookAtPath(output);
@@ -134,6 +137,11 @@ FontFix FixFontFileTo(const std::string& source, const std::string& output,
     fix.error = "cannot make the output beside " + shownOutput + ": " + why;
   } else if (!Copy(from, to, size)) {
     fix.error = "cannot copy it to the output (is the disk full?)";
+  } else if (const bool web = WebFlavourOfFile(to, size) != WebFlavour::kNone;
+             web && !StillAsCopied(from, to, size, {})) {
+    // A web font is written anew from the first byte that changes, so its copy is compared
+    // with the font before the fix, not after.
+    fix.error = kChangedWhileCopied;
   } else {
     fix = FixOpenFile(to, size, rules);
     // A file none of whose faces can be read is no font to build on: it gets no output.
@@ -142,8 +150,8 @@ FontFix FixFontFileTo(const std::string& source, const std::string& output,
                                          [](const FaceSummary& f) { return !f.error.empty(); })) {
       fix.error = faces.size() == 1 ? faces[0].error : "none of its members can be read";
     }
-    if (fix.error.empty() && !StillAsCopied(from, to, size, fix.plan.writes)) {
-      fix.error = "the font changed while it was being copied (another program wrote to it)";
+    if (fix.error.empty() && !web && !StillAsCopied(from, to, size, fix.plan.writes)) {
+      fix.error = kChangedWhileCopied;
     }
   }
   FileClose(from);

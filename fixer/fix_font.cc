@@ -3,6 +3,7 @@
 #include "fixer/fix_font.h"
 
 #include "fixer/apply_writes.h"
+#include "fixer/fix_web_font.h"
 #include "reader/read_within.h"
 #include "sfnt/big_endian.h"
 #include "sfnt/sfnt.h"
@@ -89,8 +90,13 @@ bool StillAsRead(FileHandle file, std::uint64_t size, const FixInput& input) {
 }  // namespace
 
 FontFix FixOpenFile(FileHandle file, std::uint64_t size, const WidthRules& rules) {
+  if (WebFlavourOfFile(file, size) != WebFlavour::kNone) return FixOpenWebFont(file, size, rules);
+  return FixReadFont(file, size, ReadOpenFontFaces(file, size, rules));
+}
+
+FontFix FixReadFont(FileHandle file, std::uint64_t size, FontFaces font) {
   FontFix fix;
-  fix.font = ReadOpenFontFaces(file, size, rules);
+  fix.font = std::move(font);
   if (!fix.font.error.empty()) {
     fix.error = fix.font.error;
     return fix;

@@ -19,5 +19,8 @@ struct FontFix {
 FontFix FixFontFile(const char* path, const WidthRules& rules = {});
 
 // Fixes, as FixFontFile does, a file already open for reading and writing, of size bytes, that
-// no other program writes; leaves it open.
+// no other program writes; leaves it open. A web font is fixed as FixOpenWebFont fixes it.
 FontFix FixOpenFile(FileHandle file, std::uint64_t size, const WidthRules& rules = {});
+
+// Fixes, as FixOpenFile does, a font file (no web font) whose faces were read as font.
+FontFix FixReadFont(FileHandle file, std::uint64_t size, FontFaces font);

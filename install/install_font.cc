@@ -162,6 +162,23 @@ FontForCopy ReadFontForCopy(const std::string& source, bool makeCopy, const std:
     read.font.error = "cannot open it: " + why;
     return read;
   }
+  if (WebFlavourOfFile(file, size) != WebFlavour::kNone) {
+    // A web font's names are read from the view of its tables, where its records point.
+    const WebReading web = ReadWebFont(file, size);
+    if (!web.error.empty()) {
+      read.font.error = web.error;
+    } else {
+      read.font = ReadWebViewFaces(web, FileStoredBytes(file, size), rules);
+      read.names = ReadFaceNames(web.spool, web.view.bytes.size(), read.font);
+      FileClose(web.spool);
+    }
+    const bool needed =
+        std::any_of(read.font.faces.begin(), read.font.faces.end(),
+                    [](const FaceSummary& face) { return face.error.empty() && !face.verdict.ok; });
+    if (makeCopy && needed) read.copy.error = kWebFontNotCopied;
+    FileClose(file);
+    return read;
+  }
   read.font = ReadOpenFontFaces(file, size, rules);
   read.names = ReadFaceNames(file, size, read.font);
   if (makeCopy && read.font.error.empty()) {

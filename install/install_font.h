@@ -20,9 +20,14 @@ struct FontForCopy {
   FixedCopy copy;
 };
 
+// Why a web font gets no fixed copy: programs that lay text out in cells take installed fonts.
+constexpr char kWebFontNotCopied[] =
+    "a web font gets no fixed copy: install the TrueType or CFF font it was made from, or fix "
+    "the web font itself with --fix";
+
 // Reads the font at source once (see ReadOpenFontFaces), and the names of its faces and, with
 // makeCopy, its fixed copy (see MakeFixedCopy, with family and the source's tag) from that
-// reading and the same open file.
+// reading and the same open file. A web font's copy holds kWebFontNotCopied as its error.
 FontForCopy ReadFontForCopy(const std::string& source, bool makeCopy, const std::string& family,
                             const WidthRules& rules = {});
 

@@ -4,11 +4,13 @@
 
 #include <algorithm>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "reader/font_faces.h"
 #include "reader/overlaps.h"
 #include "reader/read_within.h"
+#include "reader/web_reading.h"
 #include "sfnt/big_endian.h"
 #include "sfnt/sfnt.h"
 
@@ -19,6 +21,12 @@ FontExtent MeasureFontExtent(FileHandle file, std::uint64_t have) {
   };
   if (!read(0, 4)) return {true, 4};
   const std::uint32_t tag = LoadBigEndian32(bytes.data());
+  if (WebFlavourOf(tag) != WebFlavour::kNone) {
+    // A web font's header gives its whole length.
+    constexpr std::uint64_t kWebLengthEnd = 12;
+    if (!read(0, kWebLengthEnd)) return {true, kWebLengthEnd};
+    return {true, std::max(kWebLengthEnd, std::uint64_t{LoadBigEndian32(bytes.data() + 8)})};
+  }
   if (tag != kCollectionTag && !IsFontVersion(tag)) return {false, 0};
 
   // The offsets of the table directories, and the end of the collection's header.
@@ -67,8 +75,14 @@ FontExtent MeasureFontExtent(FileHandle file, std::uint64_t have) {
     read(span.first, span.end - span.first);
     for (std::uint64_t at = kOffsetTableSize; at < bytes.size(); at += kTableRecordSize) {
       const unsigned char* record = bytes.data() + at;
-      needed = std::max(needed, std::uint64_t{LoadBigEndian32(record + kOffsetInRecord)} +
-                                    LoadBigEndian32(record + kOffsetInRecord + 4));
+      const std::uint64_t tableEnd = std::uint64_t{LoadBigEndian32(record + kOffsetInRecord)} +
+                                     LoadBigEndian32(record + kOffsetInRecord + 4);
+      // A table that the reader needs whole must arrive. Of any other, which the reader reads
+      // at most a field of, an end that no file the reader takes can reach is a damaged record:
+      // it must not make the stream be read further than from a file the reader would read.
+      const std::string tableTag(reinterpret_cast<const char*>(record), kTagSize);
+      if (TableReadWhole(tableTag) || tableEnd <= kMaxFontBytes)
+        needed = std::max(needed, tableEnd);
     }
   }
   return {true, needed};

@@ -51,6 +51,23 @@ struct Tables {
   std::vector<TableEntry> entries;  // the first record of each tag
 };
 
+// The tables that the reader reads whole, each with the place its record goes.
+struct Wanted {
+  const char* tag;
+  Table* table;
+};
+
+std::array<Wanted, 8> WantedTables(Tables* tables) {
+  return {{{"head", &tables->head},
+           {"hhea", &tables->hhea},
+           {"maxp", &tables->maxp},
+           {"hmtx", &tables->hmtx},
+           {"OS/2", &tables->os2},
+           {"cmap", &tables->cmap},
+           {"DSIG", &tables->dsig},
+           {"name", &tables->name}}};
+}
+
 // One table directory of the file, which any number of members may use.
 struct Directory {
   std::uint64_t offset = 0;
@@ -120,14 +137,7 @@ std::string ReadRecords(FileReading& reading, Directory* directory) {
   const std::uint64_t numTables = directory->numTables;
   Tables* tables = &directory->tables;
   std::vector<unsigned char> bytes;
-  struct Wanted {
-    const char* tag;
-    Table* table;
-  };
-  const Wanted wanted[] = {{"head", &tables->head}, {"hhea", &tables->hhea},
-                           {"maxp", &tables->maxp}, {"hmtx", &tables->hmtx},
-                           {"OS/2", &tables->os2},  {"cmap", &tables->cmap},
-                           {"DSIG", &tables->dsig}, {"name", &tables->name}};
+  const std::array<Wanted, 8> wanted = WantedTables(tables);
   std::set<std::string> tags;
   for (std::uint64_t first = 0; first < numTables; first += kTableRecordsPerRead) {
     const std::uint64_t count = std::min(kTableRecordsPerRead, numTables - first);
@@ -386,9 +396,9 @@ std::vector<std::uint64_t> FaceOffsets(FileHandle file, std::uint64_t size, Font
   return offsets;
 }
 
-void ReadFaces(FileHandle file, std::uint64_t size, bool readTables, const WidthRules& rules,
-               FontFaces* font) {
-  FileReading reading{file, size, BudgetFor(FileStoredBytes(file, size)), {}, rules};
+void ReadFaces(FileHandle file, std::uint64_t size, std::uint64_t storedBytes, bool readTables,
+               const WidthRules& rules, FontFaces* font) {
+  FileReading reading{file, size, BudgetFor(storedBytes), {}, rules};
   const std::vector<std::uint64_t> offsets = FaceOffsets(file, size, font);
   if (offsets.empty()) return;
   // Each directory once, in the order members first use them.
@@ -433,6 +443,14 @@ void ReadFaces(FileHandle file, std::uint64_t size, bool readTables, const Width
 
 }  // namespace
 
+bool TableReadWhole(const std::string& tag) {
+  Tables tables;
+  for (const Wanted& w : WantedTables(&tables)) {
+    if (tag == w.tag) return true;
+  }
+  return false;
+}
+
 FontFaces ReadFontFaces(const char* path, const WidthRules& rules) {
   FileHandle file = 0;
   std::uint64_t size = 0;
@@ -449,12 +467,30 @@ FontFaces ReadFontFaces(const char* path, const WidthRules& rules) {
 
 FontFaces ReadOpenFontFaces(FileHandle file, std::uint64_t size, const WidthRules& rules) {
   FontFaces font;
-  ReadFaces(file, size, true, rules, &font);
+  if (WebFlavourOfFile(file, size) != WebFlavour::kNone) {
+    const WebReading web = ReadWebFont(file, size);
+    if (!web.error.empty()) {
+      font.error = web.error;
+      return font;
+    }
+    font = ReadWebViewFaces(web, FileStoredBytes(file, size), rules);
+    FileClose(web.spool);
+    return font;
+  }
+  ReadFaces(file, size, FileStoredBytes(file, size), true, rules, &font);
+  return font;
+}
+
+FontFaces ReadWebViewFaces(const WebReading& web, std::uint64_t storedBytes,
+                           const WidthRules& rules) {
+  FontFaces font;
+  ReadFaces(web.spool, web.view.bytes.size(), storedBytes, true, rules, &font);
+  for (FaceSummary& face : font.faces) face.web = web.font.flavour;
   return font;
 }
 
 FontFaces ReadFontDirectories(FileHandle file, std::uint64_t size) {
   FontFaces font;
-  ReadFaces(file, size, false, {}, &font);
+  ReadFaces(file, size, FileStoredBytes(file, size), false, {}, &font);
   return font;
 }

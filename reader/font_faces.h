@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/file.h"
+#include "reader/web_reading.h"
 #include "reader/width_rules.h"
 
 // A face's table record as its table directory holds it.
@@ -45,6 +46,7 @@ struct FaceSummary {
   std::optional<std::uint32_t> index;  // the member's number in a collection
   std::string error;                   // why the face cannot be read; empty when it was
   std::uint32_t sfntVersion = 0;
+  WebFlavour web = WebFlavour::kNone;  // the web font format it was read from, if any
   std::uint16_t os2Version = 0;
   std::uint16_t unitsPerEm = 0;
   std::int16_t xAvgCharWidth = 0;
@@ -75,6 +77,11 @@ struct FaceSummary {
 // refused before any member is read, which bounds the work and the report of every file.
 constexpr std::uint32_t kMaxCollectionMembers = 16384;
 
+// Whether the reader needs the table of tag whole, and refuses a face where it runs past the end
+// of the file: head, hhea, maxp, hmtx, OS/2, cmap, DSIG and name. Of others it reads at most a
+// field, where the file holds it.
+bool TableReadWhole(const std::string& tag);
+
 // Why a face whose first bytes are no TrueType or CFF font's is not read.
 constexpr char kNotAFont[] = "not a TrueType or CFF font";
 
@@ -96,8 +103,15 @@ struct FontFaces {
 // The verdicts follow rules.
 FontFaces ReadFontFaces(const char* path, const WidthRules& rules = {});
 
-// Reads every face of a file already open, of size bytes, as ReadFontFaces does.
+// Reads every face of a file already open, of size bytes, as ReadFontFaces does. A web font's
+// faces are read from the view of its tables (see web_reading.h): their records are the view's.
 FontFaces ReadOpenFontFaces(FileHandle file, std::uint64_t size, const WidthRules& rules = {});
+
+// Reads the faces of a web font's view as ReadOpenFontFaces reads a font, paying the work from
+// the budget of the web font's own storedBytes, not of what they decode to; each face is marked
+// with the web font's flavour.
+FontFaces ReadWebViewFaces(const WebReading& web, std::uint64_t storedBytes,
+                           const WidthRules& rules = {});
 
 // Reads the collection's header and every face's table directory as ReadOpenFontFaces does, but
 // none of their tables: the records and spans are known, the fields and verdicts are not.

@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr std::uint64_t kMaxFontBytes = std::uint64_t{1} << 32;
-
 bool Refuse(FileHandle spool, const std::string& reason, std::string* why) {
   FileClose(spool);
   *why = reason;

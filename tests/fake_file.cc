@@ -101,3 +101,4 @@ void FileClose(FileHandle file) {
   ++TheFakeFile().closes;
   if (Usable(file)) isOpen = false;
 }
+

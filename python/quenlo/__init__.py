@@ -42,7 +42,8 @@ class Face:
 
     ``file`` holds a name's bytes that are not UTF-8 as lone surrogates, as Python's own file
     names do: ``os.fsencode(face.file)`` gives the exact name back. ``kept`` is true when the
-    face keeps its stored value as one the rules allow a proportional CJK face. ``written`` and
+    face keeps its stored value as one the rules allow a proportional CJK face. ``flavour`` is
+    ``"WOFF"`` or ``"WOFF2"`` for a web font, else None. ``written`` and
     ``output`` are set after a fix: the value now stored, or None when the face kept its own.
     """
 
@@ -63,6 +64,7 @@ class Face:
     ok: bool
     patchable: bool
     kept: bool
+    flavour: Optional[str] = None
     written: Optional[int] = None
     output: Optional[str] = None
 
