@@ -4,8 +4,9 @@ members that share one OS/2 table but need different values, that point at one d
 character map of a few huge groups, a sparse 4 GiB file that lists a billion members, members
 whose OS/2 records overlap, members that share a 64 KiB OS/2 table but want a thousand values,
 fonts whose names, directory or tables a copy installed with --install would repeat many
-times over, a sparse font to install, and members whose name tables lie a byte apart, installed
-and lying in the user's font folder for --uninstall. Prints each run's wall time, peak memory and report size against the targets: at
+times over, a sparse font to install, members whose name tables lie a byte apart, installed
+and lying in the user's font folder for --uninstall, and web fonts whose tables decompress to
+as much as the reader takes for their size, or more. Prints each run's wall time, peak memory and report size against the targets: at
 most 1 s and 64 MiB each, and a text report of at most a few hundred bytes a member. A run over
 a target is marked, never failed; a run killed by a signal fails. Needs GNU time.
 
@@ -17,6 +18,9 @@ import struct
 import subprocess
 import sys
 import tempfile
+import zlib
+
+import brotli
 
 HERE = pathlib.Path(__file__).resolve().parent
 TARGET_SECONDS = 1.0
@@ -278,6 +282,60 @@ def sparse_source(path, size):
     return size
 
 
+def woff(tables, private):
+    """A WOFF of (tag, bytes, declared length) tables, each zlib-compressed, and a private
+    block of private bytes."""
+    entries, body = b"", b""
+    start = 44 + 20 * len(tables)
+    for tag, data, declared in tables:
+        packed = zlib.compress(data, 9)
+        packed = packed if len(packed) < len(data) else data
+        entries += tag + struct.pack(">IIII", start + len(body), len(packed), declared, 0)
+        body += packed + bytes(-len(packed) % 4)
+    priv = start + len(body)
+    return (struct.pack(">4s4sIHHIHHIIIII", b"wOFF", b"\0\1\0\0", priv + len(private),
+                        len(tables), 0, 0, 1, 0, 0, 0, 0, priv, len(private))
+            + entries + body + private)
+
+
+def woff2(tables, private):
+    """A WOFF2 of (tag, bytes) tables, untransformed, in one Brotli stream, and a private
+    block of private bytes."""
+    directory = b""
+    for tag, data in tables:
+        length, digits = len(data), [len(data) & 0x7F]
+        while length > 127:
+            length >>= 7
+            digits.insert(0, 0x80 | (length & 0x7F))
+        directory += bytes([0x3F]) + tag + bytes(digits)
+    packed = brotli.compress(b"".join(data for _, data in tables), mode=brotli.MODE_FONT)
+    priv = 48 + len(directory) + len(packed)
+    priv += -priv % 4
+    out = (struct.pack(">4s4sIHHIIHHIIIII", b"wOF2", b"\0\1\0\0", priv + len(private),
+                       len(tables), 0, 0, len(packed), 1, 0, 0, 0, 0, priv, len(private))
+           + directory + packed)
+    return out + bytes(priv - len(out)) + private
+
+
+def web_tables(stored):
+    return [(b"OS/2", os2(stored)), (b"cmap", ASCII), (b"head", head()), (b"hhea", hhea(96)),
+            (b"hmtx", hmtx([0] + [500] * 95)), (b"maxp", maxp(96))]
+
+
+def woff_bomb(size):
+    """A WOFF of size bytes, most of them private, whose cmap decompresses to almost as much as
+    the reader takes for a file of that size, all zeros."""
+    declared = 15 * size
+    tables = [(tag, data, len(data)) for tag, data in web_tables(1000) if tag != b"cmap"]
+    return woff(tables + [(b"cmap", bytes(declared), declared)], os.urandom(size))
+
+
+def woff2_bomb(size, factor=15):
+    """A WOFF2 of size bytes, most of them private, whose stream holds a table that the check
+    does not read of factor times that, all zeros."""
+    return woff2(web_tables(1000) + [(b"zero", bytes(factor * size))], os.urandom(size))
+
+
 def run(check, arguments, scratch, stdin_bytes=0):
     """Wall seconds, peak MiB, exit status and report bytes of one run, from GNU time; with
     stdin_bytes, that many zeros are piped to it."""
@@ -348,6 +406,10 @@ def main():
         ("sparse source, 1 GiB", lambda path: sparse_source(path, giga // scale), ["--install"],
          0),
         ("name tables a byte apart", name_tables_a_byte_apart(1024 // scale), ["--install"], 0),
+        ("WOFF, zlib bomb", woff_bomb((1 << 20) // scale), [], 0),
+        ("WOFF2, Brotli bomb", woff2_bomb((1 << 20) // scale), [], 0),
+        ("WOFF2, Brotli bomb", woff2_bomb((1 << 20) // scale), ["--fix"], 0),
+        ("WOFF2, past the limit", woff2_bomb((1 << 20) // scale, 32), [], 0),
         # The same collection lying in the user's font folder under a copy's name.
         ("name tables a byte apart", name_tables_a_byte_apart(1024 // scale), ["--uninstall"],
          0),
@@ -370,7 +432,7 @@ def main():
             else:
                 font.write_bytes(data)
                 size = stdin_bytes or len(data)
-                members = struct.unpack(">I", data[8:12])[0] if data else 1
+                members = struct.unpack(">I", data[8:12])[0] if data[:4] == b"ttcf" else 1
             arguments = [str(output) if a == "OUT" else a for a in options]
             if options == ["--uninstall"]:
                 folder = scratch / "data" / "fonts"

@@ -15,7 +15,8 @@ flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all"
 cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DQUENLO_FUZZ=ON -DQUENLO_BUILD_TESTS=OFF -DQUENLO_STATIC=OFF -DCMAKE_CXX_FLAGS="$flags" \
   -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
-targets="command_tail patcher font_reader fixer names windows_names standard_input output copy"
+targets="command_tail patcher font_reader fixer names windows_names standard_input output copy
+  web_font"
 cmake --build "$build" -j"$(nproc)" --target $(for t in $targets; do printf '%s_fuzzer ' "$t"; done)
 for target in $targets; do
   # New inputs go to a scratch folder so that the committed seeds stay small.

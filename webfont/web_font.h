@@ -21,7 +21,7 @@ const char* WebFlavourName(WebFlavour flavour);
 // Real web fonts decode to a few times their stored bytes (Unifont's WOFF2, of bitmap-like
 // outlines, to under six), and none holds more than a few tens of MiB: a file that declares more
 // tables' bytes than either limit allows was made to exhaust its reader's memory and time.
-constexpr std::uint64_t kMaxDecodedPerStoredByte = 32;
+constexpr std::uint64_t kMaxDecodedPerStoredByte = 16;
 constexpr std::uint64_t kMaxDecodedBytes = std::uint64_t{256} << 20;
 // The file itself is read whole, to decode and to rewrite it.
 constexpr std::uint64_t kMaxWebFontBytes = std::uint64_t{128} << 20;
