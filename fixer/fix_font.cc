@@ -3,7 +3,6 @@
 #include "fixer/fix_font.h"
 
 #include "fixer/apply_writes.h"
-#include "fixer/fix_web_font.h"
 #include "reader/read_within.h"
 #include "sfnt/big_endian.h"
 #include "sfnt/sfnt.h"
@@ -89,11 +88,6 @@ bool StillAsRead(FileHandle file, std::uint64_t size, const FixInput& input) {
 
 }  // namespace
 
-FontFix FixOpenFile(FileHandle file, std::uint64_t size, const WidthRules& rules) {
-  if (WebFlavourOfFile(file, size) != WebFlavour::kNone) return FixOpenWebFont(file, size, rules);
-  return FixReadFont(file, size, ReadOpenFontFaces(file, size, rules));
-}
-
 FontFix FixReadFont(FileHandle file, std::uint64_t size, FontFaces font) {
   FontFix fix;
   fix.font = std::move(font);
@@ -134,19 +128,5 @@ FontFix FixReadFont(FileHandle file, std::uint64_t size, FontFaces font) {
         break;
     }
   }
-  return fix;
-}
-
-FontFix FixFontFile(const char* path, const WidthRules& rules) {
-  FileHandle file = 0;
-  std::uint64_t size = 0;
-  std::string why;
-  if (!FileOpenToFix(path, &file, &size, &why)) {
-    FontFix fix;
-    fix.error = "cannot open it to fix: " + why;
-    return fix;
-  }
-  FontFix fix = FixOpenFile(file, size, rules);
-  FileClose(file);
   return fix;
 }

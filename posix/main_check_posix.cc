@@ -6,6 +6,7 @@
 #include "check/fix_command.h"
 #include "check/run_check.h"
 #include "common/output.h"
+#include "posix/programs_on_path.h"
 #include "posix/standard_streams.h"
 
 int main(int argc, char** argv) {
@@ -26,5 +27,5 @@ int main(int argc, char** argv) {
   // process by default, halfway through its writes; the other program waits either way.
   signal(SIGIO, SIG_IGN);
   return RunCheck(std::vector<std::string>(argv + 1, argv + argc),
-                  ProgramsBeside(argc > 0 ? argv[0] : "quenlo-check"));
+                  ProgramsAsRun(argc > 0 ? argv[0] : "quenlo-check"));
 }

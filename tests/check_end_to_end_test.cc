@@ -24,6 +24,7 @@ struct StartCase {
   const char* name;
   std::string check;   // how the check is started from the font's folder, by sh
   std::string quenlo;  // how the printed fix reaches quenlo
+  bool onPath;         // whether PATH holds the programs' folder
 };
 
 void PrintTo(const StartCase& c, std::ostream* os) { *os << c.name; }
@@ -31,13 +32,14 @@ void PrintTo(const StartCase& c, std::ostream* os) { *os << c.name; }
 class CheckStartTest : public CheckTest, public testing::WithParamInterface<StartCase> {};
 
 // The printed command, pasted into the same shell in the same folder, runs as printed: through
-// PATH, by a path relative to the folder, or by a full path.
+// PATH when PATH finds the same programs, else by the path the check was started by.
 TEST_P(CheckStartTest, PrintsTheFixThatRunsAsPrinted) {
   std::filesystem::create_directory(dir_.Path("bin"));
   std::filesystem::copy_file(kCheck, dir_.Path("bin/quenlo-check"));
   std::filesystem::copy_file(kQuenlo, dir_.Path("bin/quenlo"));
   WriteFileBytes(dir_.Path("My Font.ttf"), CjkFont(980));
-  const RunOptions path = {{"PATH=" + dir_.Path("bin") + ":/usr/bin:/bin"}, false, {}};
+  const RunOptions path = {
+      {"PATH=" + (GetParam().onPath ? dir_.Path("bin") + ":" : "") + "/usr/bin:/bin"}, false, {}};
   const std::string check = std::string(GetParam().check).replace(0, 4, dir_.Path(""));
   const std::string started = GetParam().check.rfind("DIR/", 0) == 0 ? check : GetParam().check;
   const Outcome first =
@@ -59,9 +61,10 @@ TEST_P(CheckStartTest, PrintsTheFixThatRunsAsPrinted) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CheckStartTest,
-    testing::Values(StartCase{"ThroughPath", "quenlo-check", "quenlo"},
-                    StartCase{"ByRelativePath", "bin/quenlo-check", "bin/quenlo"},
-                    StartCase{"ByFullPath", "DIR/bin/quenlo-check", "DIR/bin/quenlo"}),
+    testing::Values(StartCase{"ThroughPath", "quenlo-check", "quenlo", true},
+                    StartCase{"ByPathThatPathAlsoFinds", "DIR/bin/quenlo-check", "quenlo", true},
+                    StartCase{"ByRelativePath", "bin/quenlo-check", "bin/quenlo", false},
+                    StartCase{"ByFullPath", "DIR/bin/quenlo-check", "DIR/bin/quenlo", false}),
     [](const testing::TestParamInfo<StartCase>& test) { return std::string(test.param.name); });
 
 TEST_F(CheckTest, JsonHasEveryFieldForEachFace) {
@@ -77,15 +80,18 @@ TEST_F(CheckTest, JsonHasEveryFieldForEachFace) {
       "1000, \"cjkCount\": 1000, \"kind\": \"duospaced\", \"suggested\": 500, ";
   std::string member = fields;
   member.replace(member.find("980"), 3, "500");
-  EXPECT_EQ(outcome.out,
-            "[\n"
-            "{\"file\": \"a.ttf\", \"index\": null, \"sfntVersion\": \"0x00010000\", " +
-                fields + "\"ok\": false, \"patchable\": true, \"kept\": false},\n" +
-                "{\"file\": \"b.ttc\", \"index\": 0, \"sfntVersion\": \"0x00010000\", " + member +
-                "\"ok\": true, \"patchable\": false, \"kept\": false},\n" +
-                "{\"file\": \"b.ttc\", \"index\": 1, \"sfntVersion\": \"OTTO\", " + member +
-                "\"ok\": true, \"patchable\": false, \"kept\": false},\n" +
-                "{\"file\": \"bad\\udcfc.ttf\", \"error\": \"not a TrueType or CFF font\"}\n]\n");
+  EXPECT_EQ(
+      outcome.out,
+      "[\n"
+      "{\"file\": \"a.ttf\", \"index\": null, \"sfntVersion\": \"0x00010000\", \"flavour\": "
+      "null, " +
+          fields + "\"ok\": false, \"patchable\": true, \"kept\": false},\n" +
+          "{\"file\": \"b.ttc\", \"index\": 0, \"sfntVersion\": \"0x00010000\", \"flavour\": "
+          "null, " +
+          member + "\"ok\": true, \"patchable\": false, \"kept\": false},\n" +
+          "{\"file\": \"b.ttc\", \"index\": 1, \"sfntVersion\": \"OTTO\", \"flavour\": null, " +
+          member + "\"ok\": true, \"patchable\": false, \"kept\": false},\n" +
+          "{\"file\": \"bad\\udcfc.ttf\", \"error\": \"not a TrueType or CFF font\"}\n]\n");
   EXPECT_EQ(outcome.err, "quenlo-check: bad\\xfc.ttf: not a TrueType or CFF font\n");
 }
 

@@ -101,4 +101,3 @@ void FileClose(FileHandle file) {
   ++TheFakeFile().closes;
   if (Usable(file)) isOpen = false;
 }
-

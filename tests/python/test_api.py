@@ -7,6 +7,7 @@ import json
 import os
 import pathlib
 import shutil
+import struct
 import subprocess
 
 import pytest
@@ -20,7 +21,7 @@ VL = pathlib.Path("/usr/share/fonts/truetype/vlgothic/VL-PGothic-Regular.ttf")
 CHECK = os.environ["QUENLO_CHECK"]
 KEYS = ["file", "index", "sfntVersion", "os2Version", "unitsPerEm", "xAvgCharWidth", "average",
         "weightedAverage", "halfWidth", "halfWidthCount", "fullWidth", "cjkCount", "kind",
-        "suggested", "ok", "patchable", "kept"]
+        "suggested", "ok", "patchable", "kept", "flavour"]
 
 
 def program_json(*arguments):
@@ -41,6 +42,25 @@ def test_check_gives_what_the_program_gives(tmp_path):
     from_bytes = [as_json(face) for face in quenlo.check_bytes(data)]
     assert from_bytes == [dict(face, file="-") for face in program_json(str(NOTO_CJK))]
     assert dataclass_is_frozen(quenlo.check(BIZ)[0])
+
+
+def test_same_bytes_give_the_same_verdict_from_a_file_a_pipe_and_bytes(tmp_path):
+    """A damaged record of a table the check reads no more than a field of (post, claiming
+    4,294,959,060 bytes past 4 GiB) must not make a stream be refused that a file is not."""
+    data = bytearray(BIZ.read_bytes())
+    for at in range(12, 12 + 16 * struct.unpack(">H", data[4:6])[0], 16):
+        if data[at:at + 4] == b"post":
+            data[at + 12:at + 16] = struct.pack(">I", 4294959060)
+    damaged = tmp_path / "damaged.ttf"
+    damaged.write_bytes(bytes(data))
+    web = tmp_path / "font.woff2"
+    font = TTFont("/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf")
+    font.flavor = "woff2"
+    font.save(web)
+    for path in (damaged, web):
+        from_file = [dict(as_json(face), file="-") for face in quenlo.check(path)]
+        assert [as_json(face) for face in quenlo.check_bytes(path.read_bytes())] == from_file
+    assert quenlo.check(web)[0].flavour == "WOFF2"
 
 
 def dataclass_is_frozen(face):
