@@ -10,6 +10,7 @@
 #include "check/run_check.h"
 #include "windows/console_windows.h"
 #include "windows/file_windows.h"
+#include "windows/programs_on_path_windows.h"
 
 // MinGW's start-up code expands * and ? in the arguments, as Windows console programs do, when
 // this is set; a pattern that matches nothing stays as it was typed. (MSVC links wsetargv.obj.)
@@ -30,6 +31,6 @@ int wmain(int argc, wchar_t** argv) {
   if (ProgramsBeside(check).quenlo == "quenlo.exe" && shortLength > 0 && shortLength < 32768) {
     check = Utf8FromWide(shortPath);
   }
-  const FixPrograms programs = ProgramsBeside(check);
+  const FixPrograms programs = ProgramsAsRun(check);
   return OwnConsole() ? RunCheckInOwnConsole(arguments, programs) : RunCheck(arguments, programs);
 }

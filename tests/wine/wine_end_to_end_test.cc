@@ -98,14 +98,18 @@ std::string WindowsName(const std::string& linuxPath) {
 }
 
 // Runs command under Wine in folder; with relay, Wine traces each message box on standard error.
-Outcome UnderWine(const TempDir& folder, std::vector<std::string> command, bool relay = true) {
+// winePath, when given, is put before the Windows PATH.
+Outcome UnderWine(const TempDir& folder, std::vector<std::string> command, bool relay = true,
+                  const std::string& winePath = "") {
   command.insert(command.begin(), kWine);
-  return RunCommand(
-      command, folder.Path(""),
-      {{"WINEPREFIX=" + std::string(kPrefix), relay ? "WINEDEBUG=-all,+relay" : "WINEDEBUG=-all",
-        "LC_ALL=C.UTF-8", "FONTCONFIG_FILE=" + std::string(kNoFonts), "DISPLAY", "WAYLAND_DISPLAY"},
-       false,
-       {}});
+  std::vector<std::string> environment = {"WINEPREFIX=" + std::string(kPrefix),
+                                          relay ? "WINEDEBUG=-all,+relay" : "WINEDEBUG=-all",
+                                          "LC_ALL=C.UTF-8",
+                                          "FONTCONFIG_FILE=" + std::string(kNoFonts),
+                                          "DISPLAY",
+                                          "WAYLAND_DISPLAY"};
+  if (!winePath.empty()) environment.push_back("WINEPATH=" + winePath);
+  return RunCommand(command, folder.Path(""), {environment, false, {}});
 }
 
 // Runs the program with these arguments, rebuilt into a command line by Wine.
@@ -447,6 +451,26 @@ TEST_F(WineTest, PrintedFixRunsAsPastedIntoACommandPrompt) {
   arguments.push_back("set.ttc");
   EXPECT_EQ(UnderWine(dir_, arguments).status, 0);
   for (const std::string& name : renamed) EXPECT_EQ(ReadFileBytes(dir_.Path(name)), CjkFont(980));
+}
+
+// The fix names the programs bare where PATH finds the same ones, as in a virtual environment's
+// Scripts folder, and by their full paths where it does not.
+TEST_F(WineTest, PrintedFixNamesTheProgramsBareWherePathFindsThem) {
+  std::filesystem::create_directory(dir_.Path("Scripts"));
+  std::filesystem::copy_file(kWindowsCheck, dir_.Path("Scripts/quenlo-check.exe"));
+  std::filesystem::copy_file(kProgram, dir_.Path("Scripts/quenlo.exe"));
+  WriteFileBytes(dir_.Path("a.ttf"), CjkFont(980));
+  WriteFileBytes(dir_.Path("b.ttc"), BuildCollection({CjkFont(980), CjkFont(980)}, true));
+  const std::vector<std::string> run = {dir_.Path("Scripts/quenlo-check.exe"), "a.ttf", "b.ttc"};
+  const Outcome onPath = UnderWine(dir_, run, false, WindowsName(dir_.Path("Scripts")));
+  EXPECT_NE(onPath.out.find("  fix: quenlo.exe -w 500 a.ttf\n"), std::string::npos) << onPath.out;
+  EXPECT_NE(onPath.out.find("  fix: quenlo-check.exe --fix b.ttc\n"), std::string::npos)
+      << onPath.out;
+  const Outcome elsewhere = UnderWine(dir_, run, false);
+  EXPECT_NE(elsewhere.out.find("  fix: " + WindowsName(dir_.Path("Scripts/quenlo.exe")) +
+                               " -w 500 a.ttf\n"),
+            std::string::npos)
+      << elsewhere.out;
 }
 
 // The console build says on standard error what the GUI program shows in a box, shows no box,
