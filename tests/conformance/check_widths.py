@@ -87,6 +87,7 @@ def expected_face(path, index):
     return {
         "file": str(path), "index": index,
         "sfntVersion": "0x00010000" if version == "\0\1\0\0" else version,
+        "flavour": {"woff": "WOFF", "woff2": "WOFF2"}.get(font.flavor),
         "os2Version": os2.version, "unitsPerEm": font["head"].unitsPerEm,
         "xAvgCharWidth": os2.xAvgCharWidth, "average": average, "weightedAverage": weighted,
         "halfWidth": half, "halfWidthCount": half_count, "fullWidth": full, "cjkCount": len(cjk),
