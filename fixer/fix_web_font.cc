@@ -82,7 +82,7 @@ FontFix FixOpenWebFont(FileHandle file, std::uint64_t size, const WidthRules& ru
         "them a table each; nothing was written";
   } else if (!ChangedTables(web, &changes)) {
     fix.error = "its decoded tables could not be read back; nothing was written";
-  } else {
+  } else if (!changes.empty()) {
     std::vector<unsigned char> after;
     const std::string why = ReplaceWebTables(web.font, web.file, changes, &after);
     std::vector<unsigned char> now(web.file.size());
