@@ -62,14 +62,8 @@ WriteOutcome WriteAnew(FileHandle file, const std::vector<unsigned char>& before
 
 FontFix FixOpenWebFont(FileHandle file, std::uint64_t size, const WidthRules& rules) {
   const WebReading web = ReadWebFont(file, size);
-  if (!web.error.empty()) {
-    FontFix fix;
-    fix.error = web.error;
-    fix.font.error = web.error;
-    return fix;
-  }
-  FontFix fix = FixReadFont(web.spool, web.view.bytes.size(),
-                            ReadWebViewFaces(web, FileStoredBytes(file, size), rules));
+  if (!web.error.empty()) return FixReadFont(file, size, ReadWebViewFaces(web, rules));
+  FontFix fix = FixReadFont(web.spool, web.view.bytes.size(), ReadWebViewFaces(web, rules));
   std::map<std::size_t, TableRewrite> changes;
   const bool appended =
       std::any_of(fix.plan.writes.begin(), fix.plan.writes.end(),

@@ -165,10 +165,8 @@ FontForCopy ReadFontForCopy(const std::string& source, bool makeCopy, const std:
   if (WebFlavourOfFile(file, size) != WebFlavour::kNone) {
     // A web font's names are read from the view of its tables, where its records point.
     const WebReading web = ReadWebFont(file, size);
-    if (!web.error.empty()) {
-      read.font.error = web.error;
-    } else {
-      read.font = ReadWebViewFaces(web, FileStoredBytes(file, size), rules);
+    read.font = ReadWebViewFaces(web, rules);
+    if (web.error.empty()) {
       read.names = ReadFaceNames(web.spool, web.view.bytes.size(), read.font);
       FileClose(web.spool);
     }

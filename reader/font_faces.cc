@@ -444,7 +444,7 @@ void ReadFaces(FileHandle file, std::uint64_t size, std::uint64_t storedBytes, b
 }  // namespace
 
 bool TableReadWhole(const std::string& tag) {
-  Tables tables;
+  static Tables tables;  // only the tags are looked at
   for (const Wanted& w : WantedTables(&tables)) {
     if (tag == w.tag) return true;
   }
@@ -469,22 +469,19 @@ FontFaces ReadOpenFontFaces(FileHandle file, std::uint64_t size, const WidthRule
   FontFaces font;
   if (WebFlavourOfFile(file, size) != WebFlavour::kNone) {
     const WebReading web = ReadWebFont(file, size);
-    if (!web.error.empty()) {
-      font.error = web.error;
-      return font;
-    }
-    font = ReadWebViewFaces(web, FileStoredBytes(file, size), rules);
-    FileClose(web.spool);
+    font = ReadWebViewFaces(web, rules);
+    if (web.error.empty()) FileClose(web.spool);
     return font;
   }
   ReadFaces(file, size, FileStoredBytes(file, size), true, rules, &font);
   return font;
 }
 
-FontFaces ReadWebViewFaces(const WebReading& web, std::uint64_t storedBytes,
-                           const WidthRules& rules) {
+FontFaces ReadWebViewFaces(const WebReading& web, const WidthRules& rules) {
   FontFaces font;
-  ReadFaces(web.spool, web.view.bytes.size(), storedBytes, true, rules, &font);
+  font.error = web.error;
+  if (!web.error.empty()) return font;
+  ReadFaces(web.spool, web.view.bytes.size(), web.storedBytes, true, rules, &font);
   for (FaceSummary& face : font.faces) face.web = web.font.flavour;
   return font;
 }

@@ -108,10 +108,9 @@ FontFaces ReadFontFaces(const char* path, const WidthRules& rules = {});
 FontFaces ReadOpenFontFaces(FileHandle file, std::uint64_t size, const WidthRules& rules = {});
 
 // Reads the faces of a web font's view as ReadOpenFontFaces reads a font, paying the work from
-// the budget of the web font's own storedBytes, not of what they decode to; each face is marked
-// with the web font's flavour.
-FontFaces ReadWebViewFaces(const WebReading& web, std::uint64_t storedBytes,
-                           const WidthRules& rules = {});
+// the budget of the web font's own stored bytes, not of what they decode to; each face is marked
+// with the web font's flavour. A web font that could not be read gives its error.
+FontFaces ReadWebViewFaces(const WebReading& web, const WidthRules& rules = {});
 
 // Reads the collection's header and every face's table directory as ReadOpenFontFaces does, but
 // none of their tables: the records and spans are known, the fields and verdicts are not.

@@ -23,6 +23,7 @@ WebReading ReadWebFont(FileHandle file, std::uint64_t size) {
     web.error = "reading it failed";
     return web;
   }
+  web.storedBytes = FileStoredBytes(file, size);
   web.font = ParseWebFont(web.file);
   if (web.font.error.empty()) web.view = DecodeWebView(web.font, web.file);
   web.error = !web.font.error.empty() ? web.font.error : web.view.error;

@@ -16,6 +16,7 @@ WebFlavour WebFlavourOfFile(FileHandle file, std::uint64_t size);
 struct WebReading {
   std::string error;  // why the web font cannot be read; empty when it was
   std::vector<unsigned char> file;
+  std::uint64_t storedBytes = 0;  // what the file takes on its disk, which the work is paid from
   WebFont font;
   WebView view;
   FileHandle spool = 0;  // the view, open when error is empty: the caller closes it

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 
 #include "sfnt/big_endian.h"
 #include "sfnt/checksum.h"
@@ -135,18 +136,19 @@ WebView DecodeWebView(const WebFont& font, const std::vector<unsigned char>& fil
   std::map<std::size_t, std::vector<unsigned char>> decoded;
   view.error = DecodeTables(font, file, wanted, &decoded);
   if (!view.error.empty()) return view;
-  std::map<std::size_t, bool> rebuilt;
+  std::set<std::size_t> rebuilt;
   for (const WebMember& member : font.members) {
     const std::size_t* hmtx = Find(font, member, "hmtx");
     if (hmtx == nullptr || !font.tables[*hmtx].transformed || rebuilt.count(*hmtx) != 0) continue;
     const std::size_t* hhea = Find(font, member, "hhea");
     const std::size_t* maxp = Find(font, member, "maxp");
+    static const std::vector<unsigned char> kMissing;
     std::vector<unsigned char> table;
-    view.error = RebuildHmtx(decoded[*hmtx], hhea ? decoded[*hhea] : std::vector<unsigned char>{},
-                             maxp ? decoded[*maxp] : std::vector<unsigned char>{}, &table);
+    view.error = RebuildHmtx(decoded[*hmtx], hhea ? decoded[*hhea] : kMissing,
+                             maxp ? decoded[*maxp] : kMissing, &table);
     if (!view.error.empty()) return view;
     decoded[*hmtx] = std::move(table);
-    rebuilt[*hmtx] = true;
+    rebuilt.insert(*hmtx);
   }
 
   // The directories first, then each table once, each at a multiple of four.
